@@ -1,0 +1,27 @@
+# One folder holds its logic files and its page files side by side. Logic
+# goes into qm_core; page files (Qt) go into qm_ui. Page files are named after
+# their class: C<Name>.cpp (dialogs and widgets), <Name>Widget.cpp, Qt<Name>.cpp
+# (Qt implementations of core services); main.cpp files are programs.
+function(qm_folder_sources)
+  file(GLOB all_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(core_sources "")
+  set(ui_sources "")
+  foreach(src ${all_sources})
+    get_filename_component(name ${src} NAME)
+    if(name MATCHES "^main\\.cpp$" OR name MATCHES "^Placeholder\\.cpp$")
+      continue()
+    elseif(name MATCHES "^C[A-Z].*\\.cpp$" OR name MATCHES "Widget\\.cpp$" OR name MATCHES "^Qt.*\\.cpp$")
+      list(APPEND ui_sources ${src})
+    else()
+      list(APPEND core_sources ${src})
+    endif()
+  endforeach()
+  if(core_sources)
+    target_sources(qm_core PRIVATE ${core_sources})
+  endif()
+  file(GLOB qrc_files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(APPEND ui_sources ${qrc_files})
+  if(ui_sources AND TARGET qm_ui)
+    target_sources(qm_ui PRIVATE ${ui_sources})
+  endif()
+endfunction()

@@ -1,0 +1,1 @@
+namespace qm { int platformPlaceholder() { return 0; } }

@@ -1,0 +1,1 @@
+namespace qm::sim { int placeholder() { return 0; } }
