@@ -1,1 +1,69 @@
-int main() { return 0; }
+// qmcli: the suite's rules on the command line, for scripting and headless use.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+#include "instrument/ResourceSetup.h"
+
+namespace {
+
+const char* kUsage =
+    "Usage: qmcli [--simulate | --resources FILE] COMMAND [ARGS]\n"
+    "\n"
+    "Global options:\n"
+    "  --simulate         use the built-in simulated meters\n"
+    "  --resources FILE   use the resource table FILE (default: $QM_VISA_RESOURCES)\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n"
+    "\n"
+    "Commands:\n"
+    "  list                          one line per meter: slot, label, descriptor, identity\n"
+    "  query SLOT COMMAND            send COMMAND to the meter in SLOT, print its answer\n"
+    "  status SLOT                   print the Function and Range lines of SLOT\n"
+    "  function SLOT NAME            switch SLOT to NAME (DCV DCI ACV ACI 2W 4W FREQ PERIOD\n"
+    "                                CONT DIODE TEMP TCOUPL CAP), then print the two lines\n"
+    "  read SLOT --count N [--interval MS] [--record R] [--yes]\n"
+    "                                read SLOT N times, one line per reading; with --record\n"
+    "                                save into record R (1-10)\n"
+    "  records list                  list the records of the database folder\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qm::ResourceOptions resources;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("qmcli %s\n", QM_VERSION);
+            return 0;
+        } else if (a == "--simulate" && args.empty()) {
+            resources.simulate = true;
+        } else if (a == "--resources" && args.empty()) {
+            if (i + 1 >= argc) {
+                std::fputs("qmcli: --resources needs a file name\n", stderr);
+                return 2;
+            }
+            resources.resourcesFile = argv[++i];
+        } else if (a.rfind("--resources=", 0) == 0 && args.empty()) {
+            resources.resourcesFile = a.substr(std::strlen("--resources="));
+        } else {
+            args.push_back(a);
+        }
+    }
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const auto setup = qm::ConfigureResources(resources);
+    if (!setup.ok) {
+        std::fprintf(stderr, "qmcli: %s\n", setup.message.c_str());
+        return 2;
+    }
+    return qm::cli::RunCommand(args);
+}

@@ -1,0 +1,71 @@
+#include "app/ReadingValues.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/NumberText.h"
+
+namespace qm {
+
+namespace {
+
+bool FunctionIs(std::string_view slotFunction, std::string_view keyword) {
+    const auto pos = slotFunction.find(keyword);
+    return pos != std::string_view::npos && pos >= 1;
+}
+
+std::string Format(const char* fmt, double v) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return buf;
+}
+
+}  // namespace
+
+ParsedAnswer ParseReadingAnswer(std::string_view identity, std::string_view answer) {
+    ParsedAnswer p;
+    const bool dualModel = identity.find("TX41") != std::string_view::npos ||
+                           identity.find("TX42") != std::string_view::npos;
+    const auto comma = answer.find(',');
+    if (dualModel && comma != std::string_view::npos) {
+        p.main = AsciiToDouble(answer.substr(0, comma));
+        p.second = AsciiToDouble(answer.substr(comma + 1));
+        p.hasSecond = true;
+    } else {
+        p.main = AsciiToDouble(answer);
+    }
+    return p;
+}
+
+ClassifiedValue ClassifyReading(double v, std::string_view slotFunction) {
+    ClassifiedValue c;
+    const bool diode = FunctionIs(slotFunction, "DIOD");
+    if (v >= 0 && v < kOverloadLimit) {
+        if (v == 0) v = kZeroMarker;
+        c.text = Format("%.12f", v);
+        c.value = v;
+        c.chartable = true;
+        if (diode) {
+            // A diode reading above 1.2 V is an open junction.
+            const double shown = AsciiToDouble(c.text);
+            if (shown > 1.2) c.text = "OPEN";
+            c.chartable = shown < 1.2;
+        }
+    } else if (v < 0 && v > -kOverloadLimit) {
+        c.text = Format("%.15f", v);
+        c.value = v;
+        c.chartable = true;
+    } else {
+        c.text = (diode || FunctionIs(slotFunction, "CONT")) ? "OPEN" : "OVLD";
+        c.value = v;
+        c.chartable = false;
+    }
+    return c;
+}
+
+std::string FormatSecondField(double v) {
+    if (v > kOverloadLimit) return "OVLD";
+    return Format("%.12f", v);
+}
+
+}  // namespace qm

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace qm::cli {
+
+// Runs one command (args[0] is its name); returns the exit status.
+int RunCommand(const std::vector<std::string>& args);
+
+// Parses a slot number argument; -1 when it is not a number.
+int ParseSlot(const std::string& text);
+
+}  // namespace qm::cli
