@@ -1,1 +1,0 @@
-namespace qm { int platformPlaceholder() { return 0; } }
