@@ -7,12 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "instrument/Slots.h"
 #include "visa/visa.h"
 
 namespace qm {
 
-inline constexpr int kMaxSessions = 8;           // the tables hold 8 instruments
-inline constexpr int kNoSlot = 10;               // "no instrument selected"
 inline constexpr std::size_t kAnswerBufferSize = 1024;
 inline constexpr std::size_t kMaxCommandLength = 99;  // 100-byte command buffer incl. terminator
 inline constexpr ViUInt32 kSessionTimeoutMs = 20000;

@@ -1,0 +1,85 @@
+#include "config/FunctionTable.h"
+
+#include <cstddef>
+
+namespace qm {
+
+namespace {
+
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string CleanAnswer(std::string_view answer) {
+    std::string cleaned;
+    cleaned.reserve(answer.size());
+    for (char c : answer) {
+        if (c != '\n' && c != '\r' && c != '"') cleaned.push_back(c);
+    }
+    return cleaned;
+}
+
+std::string NormaliseFunctionAnswer(std::string_view answer) {
+    std::string f = CleanAnswer(answer);
+    if (f == "VOLT" || f == "CURR") {
+        f += ":DC";
+    } else if (f == "FREQ" || f == "PER") {
+        f += ":VOLT";
+    }
+    return f;
+}
+
+std::optional<int> FunctionRowFromAnswer(std::string_view answer) {
+    const std::string f = NormaliseFunctionAnswer(answer);
+    for (int row = 0; row < kFunctionRowCount; ++row) {
+        if (std::string_view(f).starts_with(g_functionTable[row].keyword)) return row;
+    }
+    return std::nullopt;
+}
+
+std::string_view SecondFunctionKeywordForLabel(std::string_view label) {
+    for (int row = 0; row < kSecondFunctionNoneRow; ++row) {
+        if (g_secondFunctionPairs[row].label == label) return g_secondFunctionPairs[row].keyword;
+    }
+    return g_secondFunctionPairs[kSecondFunctionNoneRow].keyword;
+}
+
+std::string_view SecondFunctionLabelForKeyword(std::string_view keyword) {
+    for (int row = 0; row < kSecondFunctionNoneRow; ++row) {
+        if (g_secondFunctionPairs[row].keyword == keyword) return g_secondFunctionPairs[row].label;
+    }
+    return g_secondFunctionPairs[kSecondFunctionNoneRow].label;
+}
+
+const FunctionButton* FunctionButtonById(int controlId) {
+    for (const FunctionButton& button : g_functionButtons) {
+        if (button.controlId == controlId) return &button;
+    }
+    return nullptr;
+}
+
+const FunctionButton* FunctionButtonByName(std::string_view name) {
+    for (const FunctionButton& button : g_functionButtons) {
+        if (EqualsIgnoringCase(button.caption, name)) return &button;
+    }
+    return nullptr;
+}
+
+const FunctionButton* FunctionButtonForRow(int row) {
+    for (const FunctionButton& button : g_functionButtons) {
+        if (button.row == row) return &button;
+    }
+    return nullptr;
+}
+
+}  // namespace qm

@@ -1,0 +1,24 @@
+#pragma once
+// Numbers out of text that came from outside (instrument answers, combo
+// entries, user input). Both conversions read only the leading numeric prefix
+// of the text, return 0 when there is none, never throw and never look past
+// the end of the view (the text need not be NUL-terminated).
+#include <string_view>
+
+namespace qm {
+
+// ASCII-to-double: optional leading white space, an optional sign, decimal
+// digits with an optional point, and an optional exponent ("+9.9E37",
+// " 1e-8\n", ".5", "1000 VDC"). Anything else ends the number; "abc" is 0.
+// Independent of the process locale (a decimal comma locale does not change
+// the result). The result is always finite: a prefix too large for a double
+// gives the largest double of its sign, one too small gives 0. Infinity, NaN
+// and hexadecimal forms are not numbers here.
+double AsciiToDouble(std::string_view text);
+
+// ASCII-to-integer: optional leading white space, an optional sign and
+// decimal digits ("25ms" -> 25, "100 readings" -> 100). Saturates at the
+// limits of int; 0 when there are no digits.
+int LeadingInteger(std::string_view text);
+
+}  // namespace qm

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <clocale>
+#include <cmath>
+#include <string>
+
+#include "config/NumberText.h"
+
+namespace qm {
+namespace {
+
+TEST(AsciiToDouble, ReadsTheLeadingNumberOfAnAnswer) {
+    struct Case {
+        std::string text;
+        double expected;
+    } cases[] = {
+        {"1000", 1000},  {"+1.000000E+03", 1000},
+        {"1E3\n", 1000}, {"  -2.5e-1 V", -0.25},
+        {".5", 0.5},     {"5.", 5},
+        {"1e", 1},       {"1e+", 1},
+        {"1E-8", 1e-8},  {"+9.9E37", 9.9e37},
+        {"10 VDC", 10},  {"0x10", 0},
+        {"abc", 0},      {"", 0},
+        {"-", 0},        {".", 0},
+        {"inf", 0},      {"nan", 0},
+        {"\"0.1\"", 0},  {"1,2", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_DOUBLE_EQ(AsciiToDouble(c.text), c.expected) << '"' << c.text << '"';
+    }
+}
+
+TEST(AsciiToDouble, StaysFiniteAndNeverNegativeZero) {
+    EXPECT_EQ(AsciiToDouble("1e400"), DBL_MAX);
+    EXPECT_EQ(AsciiToDouble("-1e999999999999999999"), -DBL_MAX);
+    EXPECT_EQ(AsciiToDouble(std::string(400, '9')), DBL_MAX);
+    EXPECT_EQ(AsciiToDouble("1e-400"), 0.0);
+    EXPECT_EQ(AsciiToDouble("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_FALSE(std::signbit(AsciiToDouble("-0")));
+    EXPECT_FALSE(std::signbit(AsciiToDouble("-1e-400")));
+}
+
+TEST(AsciiToDouble, ReadsOnlyTheGivenCharacters) {
+    const char text[] = "12345";
+    EXPECT_EQ(AsciiToDouble(std::string_view(text, 2)), 12);
+    EXPECT_EQ(AsciiToDouble(std::string_view("2.5e3", 4)), 2.5);  // "2.5e" without its digits
+}
+
+TEST(AsciiToDouble, IgnoresADecimalCommaLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+    EXPECT_EQ(AsciiToDouble("0.01"), 0.01);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(LeadingInteger, ReadsTheLeadingDigitsAndSaturates) {
+    EXPECT_EQ(LeadingInteger("25ms"), 25);
+    EXPECT_EQ(LeadingInteger("2000 readings"), 2000);
+    EXPECT_EQ(LeadingInteger(" -7x"), -7);
+    EXPECT_EQ(LeadingInteger("ms"), 0);
+    EXPECT_EQ(LeadingInteger(""), 0);
+    EXPECT_EQ(LeadingInteger("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(LeadingInteger("-99999999999999999999"), INT_MIN);
+}
+
+}  // namespace
+}  // namespace qm
