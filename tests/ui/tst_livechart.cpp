@@ -1,0 +1,143 @@
+// The live chart widget: traces land in their colours where the chart
+// arithmetic puts them, rows without a newest reading stay off the picture,
+// markers follow Shift Graph, and a repaint shows the kept picture.
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+#include "app/LiveChartWidget.h"
+
+using namespace qm;
+
+namespace {
+
+// Pixel row of a level in divisions above the zero line, worked out from the
+// grid alone: ten divisions over the plot height.
+int RowOf(const QRect& plot, double divisions) {
+    const int h = plot.height() - 1;
+    return plot.top() + h / 2 - static_cast<int>(std::lround(divisions * h / 10.0));
+}
+int ColumnOf(const QRect& plot, int x, int xMax) {
+    return plot.left() + static_cast<int>(std::lround(double(x) * (plot.width() - 1) / xMax));
+}
+int CountColour(const QImage& img, int y, const QRect& plot, QColor colour) {
+    int n = 0;
+    for (int x = plot.left(); x <= plot.right(); ++x) n += img.pixelColor(x, y) == colour;
+    return n;
+}
+
+}  // namespace
+
+class TestLiveChart : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        model = std::make_unique<ChartModel>();
+        widget = std::make_unique<LiveChartWidget>();
+        widget->setModel(model.get());
+        widget->resize(560, 340);
+        widget->show();
+        QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+    }
+
+    void tracesInTheirColoursAndSkippedRowsAbsent() {
+        QCOMPARE(widget->objectName(), QString("1003"));
+        ChartDevices d;
+        d.activeSlots = {0, 1, 2, 3};
+        d.dualDisplay = true;
+        d.slotHasSecond[3] = true;
+        for (int t = 0; t < 100; ++t) {
+            model->advance(d.activeSlots);
+            const bool flat = t < 60;
+            model->storePoint(0, flat ? 1.0 : 1.0 + 0.6 * std::sin(t / 5.0));
+            model->storePoint(1, flat ? -2.0 : -2.0 + 0.4 * std::cos(t / 3.0));
+            model->storePoint(2, t == 99 ? 0.0 : 3.0);  // no newest reading
+            model->storePoint(3, -0.5 + 1.5 * std::sin(t / 12.0));
+            model->storePoint(7, 2.5 + 0.3 * std::sin(t / 4.0) + (t % 7 == 0 ? 0.4 : 0.0));
+        }
+        widget->redraw(d);
+        const QImage img = widget->grab().toImage();
+        img.save("/tmp/livechart.png");
+        QCOMPARE(img.size(), widget->chartPixmap().size());
+        const QRect plot = widget->plotRect();
+
+        const int x30 = ColumnOf(plot, 30, 100);
+        QCOMPARE(img.pixelColor(x30, RowOf(plot, 1.0)), QColor(0, 0, 255));
+        QCOMPARE(img.pixelColor(x30, RowOf(plot, -2.0)), QColor(0, 255, 0));
+        QCOMPARE(CountColour(img, RowOf(plot, 3.0), plot, QColor(255, 0, 0)), 0);
+        QVERIFY(CountColour(img, RowOf(plot, 1.0), plot, QColor(0, 0, 255)) > plot.width() / 2);
+        // Nothing strays outside the plot into the marker gutter.
+        QCOMPARE(img.pixelColor(plot.left() - 2, RowOf(plot, 1.0)),
+                 img.pixelColor(plot.left() - 2, RowOf(plot, 4.5)));
+    }
+
+    void singleDeviceUsesLineOneScaleAndPen() {
+        model->yScaleDown("0");  // line 1: "500m"
+        ChartDevices d;
+        d.activeSlots = {2};
+        for (int t = 0; t < 40; ++t) {
+            model->advance(d.activeSlots);
+            model->storePoint(2, 1.0);
+        }
+        widget->redraw(d);
+        const QImage img = widget->grab().toImage();
+        const QRect plot = widget->plotRect();
+        QCOMPARE(img.pixelColor(plot.right() - 2, RowOf(plot, 2.0)), QColor(0, 0, 255));
+        QCOMPARE(CountColour(img, RowOf(plot, 2.0), plot, QColor(255, 0, 0)), 0);
+        // The newest point sits on the right edge, the oldest 39 units left.
+        QCOMPARE(img.pixelColor(plot.right(), RowOf(plot, 2.0)), QColor(0, 0, 255));
+        QCOMPARE(img.pixelColor(ColumnOf(plot, 61, 100), RowOf(plot, 2.0)), QColor(0, 0, 255));
+        QVERIFY(img.pixelColor(ColumnOf(plot, 59, 100), RowOf(plot, 2.0)) != QColor(0, 0, 255));
+    }
+
+    void markersFollowShiftAndVisibility() {
+        QWidget* marker = widget->findChild<QWidget*>("1052");
+        QWidget* second = widget->findChild<QWidget*>("1058");
+        QVERIFY(marker && second);
+        QVERIFY(marker->isVisible());
+        QVERIFY(!second->isVisible());
+        const QRect plot = widget->plotRect();
+        const qreal dpr = widget->chartPixmap().devicePixelRatio();
+        const int centre = marker->geometry().center().y();
+        QVERIFY(std::abs(centre - RowOf(plot, 0) / dpr) <= 1);
+        QVERIFY(marker->geometry().right() < plot.left() / dpr);
+
+        QVERIFY(model->shiftGraphUp("0"));
+        QVERIFY(model->shiftGraphUp("0"));
+        widget->updateMarkers();
+        QVERIFY(std::abs(marker->geometry().center().y() - RowOf(plot, 2.0) / dpr) <= 1);
+        widget->setMarkerVisible(4, true);
+        QVERIFY(second->isVisible());
+        QCOMPARE(second->geometry().center().y(), centre);  // its own line is unshifted
+    }
+
+    void repaintBlitsTheKeptPicture() {
+        ChartDevices d;
+        d.activeSlots = {0, 1};
+        for (int t = 0; t < 100; ++t) {
+            model->advance(d.activeSlots);
+            model->storePoint(0, 1.0);
+        }
+        widget->redraw(d);
+        model->clearRows();  // the buffers change; the picture does not until the next redraw
+        QImage img = widget->grab().toImage();
+        QRect plot = widget->plotRect();
+        QCOMPARE(img.pixelColor(ColumnOf(plot, 50, 100), RowOf(plot, 1.0)), QColor(0, 0, 255));
+        // A new size draws the kept rows again at the new pixel size.
+        widget->resize(400, 260);
+        img = widget->grab().toImage();
+        plot = widget->plotRect();
+        QCOMPARE(img.pixelColor(ColumnOf(plot, 50, 100), RowOf(plot, 1.0)), QColor(0, 0, 255));
+        widget->clear();
+        img = widget->grab().toImage();
+        QCOMPARE(CountColour(img, RowOf(plot, 1.0), plot, QColor(0, 0, 255)), 0);
+    }
+
+  private:
+    std::unique_ptr<ChartModel> model;
+    std::unique_ptr<LiveChartWidget> widget;
+};
+
+QTEST_MAIN(TestLiveChart)
+#include "tst_livechart.moc"
