@@ -20,7 +20,7 @@
 namespace qm::visa {
 
 class ResourceExpression {
-public:
+  public:
     // Longest pattern and deepest group nesting accepted; beyond them a
     // pattern is rejected as malformed rather than risking unbounded work.
     static constexpr std::size_t kMaxPatternLength = 4096;
@@ -35,7 +35,7 @@ public:
 
     bool matches(std::string_view candidate) const;
 
-private:
+  private:
     using CharSet = std::array<std::uint64_t, 4>;
     enum class Op : std::uint8_t { Char, Split, Jump, Match };
     struct Inst {

@@ -37,6 +37,8 @@ extern "C" {
 #define VI_ERROR_INV_SETUP ((ViStatus)(VI_ERROR + 0x3FFF003AL))
 #define VI_ERROR_ALLOC ((ViStatus)(VI_ERROR + 0x3FFF003CL))
 #define VI_ERROR_IO ((ViStatus)(VI_ERROR + 0x3FFF003EL))
+#define VI_ERROR_INV_FMT ((ViStatus)(VI_ERROR + 0x3FFF003FL))
+#define VI_ERROR_NSUP_FMT ((ViStatus)(VI_ERROR + 0x3FFF0041L))
 #define VI_ERROR_NSUP_OPER ((ViStatus)(VI_ERROR + 0x3FFF0067L))
 #define VI_ERROR_USER_BUF ((ViStatus)(VI_ERROR + 0x3FFF0071L))
 #define VI_ERROR_RSRC_BUSY ((ViStatus)(VI_ERROR + 0x3FFF0072L))
@@ -57,9 +59,13 @@ extern "C" {
 #define VI_TMO_IMMEDIATE (0L)
 #define VI_TMO_INFINITE (0xFFFFFFFFUL)
 #define VI_NO_LOCK (0)
+#define VI_EXCLUSIVE_LOCK (1)
+#define VI_SHARED_LOCK (2)
+#define VI_LOAD_CONFIG (4)
 #define VI_FIND_BUFLEN (256)
 
 #define VI_INTF_GPIB (1)
+#define VI_INTF_ASRL (4)
 #define VI_INTF_TCPIP (6)
 #define VI_INTF_USB (7)
 

@@ -30,9 +30,15 @@ TableLoadResult useResourceTableFile(const std::string& path);
 TableLoadResult useResourceTableText(const std::string& text, const std::string& name = "<text>");
 // No table at all: only TCPIP0::host::port::SOCKET descriptors resolve.
 void useEmptyResourceTable();
+// The table named by $QM_VISA_RESOURCES, else no table: what a program uses
+// when neither --simulate nor --resources is given. viOpenDefaultRM does the
+// same on its own when no table has been chosen at all.
+TableLoadResult configureFromEnvironment();
 
 // The clock that simulated instruments run on. Default: a virtual clock, so
 // simulated delays cost no real time unless a resource asks for real time.
+// An installed clock must outlive the meters started on it (until the table
+// changes or resetForTests()).
 void setSimulationClock(Clock& clock);
 Clock& simulationClock();
 

@@ -1,1 +1,0 @@
-namespace qm::visa { int placeholder() { return 0; } }
