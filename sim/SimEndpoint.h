@@ -65,6 +65,17 @@ public:
     SimMeter& meter();
     const MeterConfig& config() const;
 
+    // --- for the qm_sim server and for tests ---
+    // Time until the first pending answer becomes readable (zero when it
+    // is); nullopt when nothing is pending or it awaits a trigger.
+    std::optional<std::chrono::nanoseconds> nextAnswerIn() const;
+    // Appends the whole first answer to `out` (waiting up to timeout).
+    IoOutcome readAnswer(std::string& out, std::chrono::milliseconds timeout);
+    std::size_t pendingAnswers() const;
+    // A new link to the same meter (the server's next client): the lost
+    // state and the message count of dropAfterMessages start again.
+    void resetLink();
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

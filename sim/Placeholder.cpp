@@ -1,1 +1,0 @@
-namespace qm::sim { int placeholder() { return 0; } }

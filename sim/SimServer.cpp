@@ -1,0 +1,218 @@
+#include "sim/SimServer.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "sim/SimMeter.h"
+
+namespace qm::sim {
+namespace {
+
+constexpr std::size_t kReceiveBuffer = 64 * 1024;
+
+MeterConfig realTime(MeterConfig c) {
+    c.faults.realTime = true;
+    return c;
+}
+
+bool sendAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parseListenAddress(std::string_view text, std::string& host, std::uint16_t& port) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) return false;
+    std::string_view h = text.substr(0, colon);
+    const std::string_view p = text.substr(colon + 1);
+    if (h.front() == '[') {
+        if (h.size() < 3 || h.back() != ']') return false;
+        h = h.substr(1, h.size() - 2);
+    } else if (h.find(':') != std::string_view::npos) {
+        return false;  // an IPv6 literal needs its brackets
+    }
+    unsigned value = 0;
+    auto [ptr, ec] = std::from_chars(p.data(), p.data() + p.size(), value);
+    if (p.empty() || ec != std::errc() || ptr != p.data() + p.size() || value > 65535) return false;
+    host.assign(h);
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+bool isLoopbackHost(std::string_view host) {
+    if (host == "localhost" || host == "::1") return true;
+    in_addr a4{};
+    const std::string h(host);
+    if (inet_pton(AF_INET, h.c_str(), &a4) == 1) return (ntohl(a4.s_addr) >> 24) == 127;
+    in6_addr a6{};
+    if (inet_pton(AF_INET6, h.c_str(), &a6) == 1) return IN6_IS_ADDR_LOOPBACK(&a6);
+    return false;
+}
+
+SimServer::SimServer(ServerOptions options)
+    : options_(std::move(options)), endpoint_(realTime(options_.meter), systemClock()) {
+    endpoint_.meter().setCommandLogLimit(0);  // nobody reads it here; keep the loop lean
+    answer_.reserve(4096);
+}
+
+SimServer::~SimServer() {
+    const int fd = listenFd_.exchange(-1);
+    if (fd >= 0) ::close(fd);
+}
+
+std::optional<std::string> SimServer::listen() {
+    const std::string host = options_.host == "localhost" ? "127.0.0.1" : options_.host;
+    sockaddr_storage addr{};
+    socklen_t len = 0;
+    auto* a4 = reinterpret_cast<sockaddr_in*>(&addr);
+    auto* a6 = reinterpret_cast<sockaddr_in6*>(&addr);
+    if (inet_pton(AF_INET, host.c_str(), &a4->sin_addr) == 1) {
+        a4->sin_family = AF_INET;
+        a4->sin_port = htons(options_.port);
+        len = sizeof(sockaddr_in);
+    } else if (inet_pton(AF_INET6, host.c_str(), &a6->sin6_addr) == 1) {
+        a6->sin6_family = AF_INET6;
+        a6->sin6_port = htons(options_.port);
+        len = sizeof(sockaddr_in6);
+    } else {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+            return "cannot resolve " + host;
+        std::memcpy(&addr, found->ai_addr, found->ai_addrlen);
+        len = found->ai_addrlen;
+        freeaddrinfo(found);
+        if (addr.ss_family == AF_INET)
+            a4->sin_port = htons(options_.port);
+        else
+            a6->sin6_port = htons(options_.port);
+    }
+    const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return std::string("socket: ") + std::strerror(errno);
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd, 4) != 0) {
+        const std::string err = std::strerror(errno);
+        ::close(fd);
+        return "cannot listen on " + options_.host + ":" + std::to_string(options_.port) + ": " +
+               err;
+    }
+    sockaddr_storage bound{};
+    socklen_t boundLen = sizeof bound;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &boundLen);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (bound.ss_family == AF_INET6) {
+        const auto* b6 = reinterpret_cast<const sockaddr_in6*>(&bound);
+        inet_ntop(AF_INET6, &b6->sin6_addr, text, sizeof text);
+        port_ = ntohs(b6->sin6_port);
+        boundAddress_ = std::string("[") + text + "]";
+    } else {
+        const auto* b4 = reinterpret_cast<const sockaddr_in*>(&bound);
+        inet_ntop(AF_INET, &b4->sin_addr, text, sizeof text);
+        port_ = ntohs(b4->sin_port);
+        boundAddress_ = text;
+    }
+    listenFd_ = fd;
+    return std::nullopt;
+}
+
+std::string SimServer::address() const {
+    return boundAddress_ + ":" + std::to_string(port_);
+}
+
+void SimServer::stop() {
+    stopping_ = true;
+    // shutdown() is async-signal-safe and wakes a blocking accept or recv.
+    const int client = clientFd_.load();
+    if (client >= 0) ::shutdown(client, SHUT_RDWR);
+    const int listener = listenFd_.load();
+    if (listener >= 0) ::shutdown(listener, SHUT_RDWR);
+}
+
+void SimServer::run() {
+    while (!stopping_) {
+        const int listener = listenFd_.load();
+        if (listener < 0) return;
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        clientFd_ = fd;
+        if (!stopping_) serveClient(fd);
+        clientFd_ = -1;
+        ::close(fd);
+    }
+}
+
+void SimServer::serveClient(int fd) {
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    endpoint_.resetLink();
+    std::vector<char> buf(kReceiveBuffer);
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    while (!stopping_) {
+        const ssize_t n = ::recv(fd, buf.data() + end, buf.size() - end, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        end += static_cast<std::size_t>(n);
+        while (begin < end) {
+            const char* start = buf.data() + begin;
+            const auto* nl = static_cast<const char*>(std::memchr(start, '\n', end - begin));
+            if (!nl) break;
+            begin = static_cast<std::size_t>(nl - buf.data()) + 1;
+            if (!serveMessage(fd, std::string_view(start, static_cast<std::size_t>(nl - start))))
+                return;
+        }
+        if (begin == end) {
+            begin = end = 0;
+        } else if (end == buf.size()) {
+            if (begin > 0) {
+                std::memmove(buf.data(), buf.data() + begin, end - begin);
+                end -= begin;
+                begin = 0;
+            } else {
+                // A message longer than the buffer: the meter gets what fits.
+                if (!serveMessage(fd, std::string_view(buf.data(), end))) return;
+                begin = end = 0;
+            }
+        }
+    }
+}
+
+bool SimServer::serveMessage(int fd, std::string_view message) {
+    if (endpoint_.write(message) != IoOutcome::Ok) return false;
+    // Answers that are (or become) ready go out now; one that awaits a
+    // trigger goes out after the message that fires it.
+    while (const auto wait = endpoint_.nextAnswerIn()) {
+        answer_.clear();
+        const auto timeout =
+            std::chrono::ceil<std::chrono::milliseconds>(*wait) + std::chrono::milliseconds(1);
+        const IoOutcome o = endpoint_.readAnswer(answer_, timeout);
+        if (o == IoOutcome::ConnectionLost) return false;
+        if (o != IoOutcome::Ok) break;
+        if (!sendAll(fd, answer_)) return false;
+    }
+    return endpoint_.connected();
+}
+
+}  // namespace qm::sim
