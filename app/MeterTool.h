@@ -1,0 +1,110 @@
+#pragma once
+// The main window without its widgets: the instrument sessions and device
+// slots, discovery and Refresh, the device-list selection, the connection
+// guard, function control, the live chart, live saving and the reading loop.
+// QM_TOOL's window and qmcli both drive this one object.
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ChartModel.h"
+#include "app/ReadingLoop.h"
+#include "config/FunctionControl.h"
+#include "config/ModelCapabilities.h"
+#include "instrument/Discovery.h"
+#include "instrument/SessionTable.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "platform/TextSource.h"
+#include "records/RecordSaving.h"
+
+namespace qm {
+
+// What the device list (1000) shows.
+struct DeviceListView {
+    std::vector<std::string> entries;
+    bool enabled = false;
+    int selected = -1;  // -1: nothing selected
+};
+
+// What selecting a device changes on the window.
+struct SelectionView {
+    int slot = kNoSlot;
+    std::string displayText;  // caption of the first device line in single-device mode
+    std::string identity;     // the list's tooltip
+    ModelCapabilities capabilities;
+    FunctionDisplayUpdate display;
+};
+
+struct RefreshView {
+    DeviceListView list;
+    bool noDevice = true;
+    std::optional<SelectionView> selection;  // set when a device was selected
+};
+
+class MeterTool {
+public:
+    MeterTool(Prompter& prompter, const TextSource& texts, Clock& clock);
+    ~MeterTool();
+    MeterTool(const MeterTool&) = delete;
+    MeterTool& operator=(const MeterTool&) = delete;
+
+    // Window initialisation and Refresh: closes every earlier session and
+    // both resource managers, finds the meters again and selects the first.
+    RefreshView Refresh();
+    // Device list selection change.
+    SelectionView OnDeviceListSelChange(int index);
+    // The guard of Start, Device Settings, Reading Settings, Multiple
+    // Readings and Command Control: -1 (after telling the user) when the
+    // program started without meters and meters are present now.
+    int CheckConnectionChanged();
+    // Esc, Exit and destruction.
+    void CloseAll();
+
+    // Function buttons and status lines, with the protection that one meter
+    // which stops answering costs at most one session timeout per operation.
+    std::optional<FunctionButtonResult> PressFunctionButton(int controlId);
+    std::optional<FunctionButtonResult> PressFunctionButton(std::string_view name);
+    FunctionDisplayUpdate RefreshFunctionDisplay();
+
+    SessionTable& sessions() { return m_sessions; }
+    const std::vector<DeviceSlot>& slots() const { return m_slots; }
+    int deviceCount() const { return m_deviceCount; }
+    bool startedEmpty() const { return m_startedEmpty; }
+    const std::string& currentIdentity() const { return m_currentIdentity; }
+    std::string IdentityOf(int slot) const;
+    std::string LabelOf(int slot) const;
+
+    FunctionControl& function() { return m_function; }
+    ChartModel& chart() { return m_chart; }
+    RecordSaving& saving() { return m_saving; }
+    ReadingLoop& loop() { return *m_loop; }
+    Prompter& prompter() { return m_prompter; }
+    const TextSource& texts() const { return m_texts; }
+    Clock& clock() { return m_clock; }
+
+    // Starts one user operation: meters that stopped answering during the
+    // previous one are asked again.
+    void BeginOperation() { m_silent.fill(false); }
+
+private:
+    std::string GuardedQuery(int slot, const std::string& command);
+
+    Prompter& m_prompter;
+    const TextSource& m_texts;
+    Clock& m_clock;
+    SessionTable m_sessions;
+    std::vector<DeviceSlot> m_slots;
+    int m_deviceCount = 0;
+    bool m_startedEmpty = true;
+    std::string m_currentIdentity;
+    std::array<bool, kMaxSessions> m_silent{};
+    FunctionControl m_function;
+    ChartModel m_chart;
+    RecordSaving m_saving;
+    std::unique_ptr<ReadingLoop> m_loop;
+};
+
+}  // namespace qm

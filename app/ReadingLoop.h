@@ -1,0 +1,106 @@
+#pragma once
+// The live reading loop: Start, one tick per timer period, Stop. It reads
+// every active meter, shows each value in its device line, stores it in the
+// live chart and appends it to the meter's record. The window's timer only
+// calls OnTimer(); time stamps come from the injected clock.
+//
+// Device lines in multi-device mode: the i-th chosen meter uses device line
+// i + 1 for everything — value fields, chart rows, save flag and record —
+// the same position the Reading Settings page gives it. In single-device
+// mode the selected meter uses line 1 and saving position 0.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/ReadingValues.h"
+#include "visa/visa.h"
+
+namespace qm {
+
+class MeterTool;
+struct FunctionDisplayUpdate;
+struct SelectionView;
+
+inline constexpr int kMaxActiveDevices = 4;
+
+// What one device line shows after a tick.
+struct LineReading {
+    int line = 0;             // 0..3: main value 901 + line, second value 905 + line
+    int slot = 0;             // device slot read
+    bool answered = false;    // false: the meter did not answer this tick; the fields keep their text
+    std::string mainText;
+    std::string secondText;   // second value field text
+    bool hasSecond = false;   // the meter sent a second value
+    bool saved = false;       // the reading was committed to the record
+};
+
+// The window side of the loop: the page implements it, qmcli prints.
+class ReadingView {
+public:
+    virtual ~ReadingView() = default;
+    // Function buttons, second-function combo and device list, around a run.
+    virtual void SetReadingControlsEnabled(bool enabled) { (void)enabled; }
+    // Menu, toolbar and list states of a run (true) or of idle (false).
+    virtual void ShowRunState(bool reading) { (void)reading; }
+    virtual void StartTimer(int periodMs) { (void)periodMs; }
+    virtual void StopTimer() {}
+    virtual void LineUpdated(const LineReading& line) { (void)line; }
+    virtual void ChartChanged() {}  // redraw the chart from the model
+    virtual void FunctionDisplayChanged(const FunctionDisplayUpdate& update) { (void)update; }
+    virtual void SelectionChanged(const SelectionView& selection) { (void)selection; }
+};
+
+class ReadingLoop {
+public:
+    explicit ReadingLoop(MeterTool& tool);
+
+    void SetView(ReadingView* view) { m_view = view; }
+
+    // Start Reading. true when the timer runs; false when Start was refused
+    // (the window is back to idle and the user has been told why).
+    bool OnStartReading();
+    // One timer period.
+    void OnTimer();
+    // Stop Reading; also run on refusal and on a lost connection.
+    void OnStopReading();
+    // Reading Speed changed while reading: the timer restarts with the new period.
+    void OnReadingSpeedChanged();
+
+    // Reading settings (the page of a later step sets these).
+    void SetMultiMode(bool multi, std::vector<int> chosenSlots);
+    void SetSaving(int position, bool saveFlag, int recordNo);
+    void SetDualDisplay(bool on) { m_dualDisplay = on; }
+
+    bool reading() const { return m_reading; }
+    bool pipelined() const { return m_pipelined; }
+    bool multiMode() const { return m_multiMode; }
+    int tickCount() const { return m_tickCount; }
+    const std::vector<int>& activeSlots() const { return m_activeSlots; }
+    // Why the last run ended, for callers that report it (qmcli).
+    enum class EndReason { None, Stopped, Refused, Declined, ConnectionLost, SaveFailed };
+    EndReason endReason() const { return m_endReason; }
+
+private:
+    void ReadDevice(int position, int slot, bool& countedArrival);
+    bool SaveFlagFor(int position) const;
+    void EndRun(EndReason reason);
+
+    MeterTool& m_tool;
+    ReadingView* m_view = nullptr;
+
+    bool m_reading = false;
+    bool m_inTick = false;
+    bool m_multiMode = false;
+    std::vector<int> m_chosenSlots;   // multi-device mode, in line order
+    std::vector<int> m_activeSlots;   // the meters read in this run
+    bool m_dualDisplay = false;
+    std::array<bool, kMaxActiveDevices> m_slotHasSecond{};
+    std::array<std::string, kMaxActiveDevices> m_identity;  // per line, asked at Start
+    bool m_pipelined = false;
+    int m_tickCount = 0;
+    std::array<bool, kMaxActiveDevices> m_saveFlag{};
+    std::array<int, kMaxActiveDevices> m_recordNo{};
+    EndReason m_endReason = EndReason::None;
+};
+
+}  // namespace qm
