@@ -39,7 +39,7 @@ void MeterTool::CloseAll() {
     m_sessions.CloseAll();
 }
 
-RefreshView MeterTool::Refresh() {
+RefreshView MeterTool::Refresh(bool selectFirst) {
     WaitCursor wait(m_prompter);
     BeginOperation();
     if (m_loop->reading()) m_loop->OnStopReading();
@@ -66,8 +66,10 @@ RefreshView MeterTool::Refresh() {
     }
     for (const auto& s : m_slots) view.list.entries.push_back(s.label);
     view.list.enabled = true;
-    view.list.selected = 0;
-    view.selection = OnDeviceListSelChange(0);
+    if (selectFirst) {
+        view.list.selected = 0;
+        view.selection = OnDeviceListSelChange(0);
+    }
     return view;
 }
 

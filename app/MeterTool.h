@@ -52,8 +52,9 @@ public:
     MeterTool& operator=(const MeterTool&) = delete;
 
     // Window initialisation and Refresh: closes every earlier session and
-    // both resource managers, finds the meters again and selects the first.
-    RefreshView Refresh();
+    // both resource managers, finds the meters again and selects the first
+    // (qmcli's list and query skip the selection and its status queries).
+    RefreshView Refresh(bool selectFirst = true);
     // Device list selection change.
     SelectionView OnDeviceListSelChange(int index);
     // The guard of Start, Device Settings, Reading Settings, Multiple

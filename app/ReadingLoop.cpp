@@ -89,6 +89,9 @@ bool ReadingLoop::OnStartReading() {
     for (std::size_t i = 0; i < m_activeSlots.size(); ++i) {
         const int s = m_activeSlots[i];
         primary[i] = sessions.Query(s, "func?\n");
+        // Continuity and diode readings are told apart by the function; the
+        // meter's own answer is the truth even when no button set it.
+        function.SetSlotFunctionFromAnswer(s, primary[i]);
         // The lower-case identity query addresses the slot like any other command.
         m_identity[i] = sessions.Query(s, "*idn?\n");
         if (m_identity[i].empty()) m_identity[i] = m_tool.IdentityOf(s);

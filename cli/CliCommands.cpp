@@ -3,8 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/MeterTool.h"
+#include "cli/CliPrompter.h"
+#include "cli/CliReading.h"
+#include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
+#include "platform/Clock.h"
+#include "platform/TextSource.h"
+#include "records/RecordLabels.h"
 
 namespace qm::cli {
 
@@ -15,49 +22,47 @@ int ParseSlot(const std::string& text) {
     return std::atoi(text.c_str());
 }
 
+
 namespace {
 
-void PrintStatusProblem(const char* what, ViStatus status) {
-    if (status == VI_ERROR_TMO) {
-        std::fprintf(stderr, "qmcli: %s: the meter did not answer in time (timeout)\n", what);
-    } else if (status == VI_ERROR_CONN_LOST) {
-        std::fprintf(stderr, "qmcli: %s: the connection to the meter was lost\n", what);
-    } else {
-        char desc[256] = {};
-        viStatusDesc(VI_NULL, status, desc);
-        std::fprintf(stderr, "qmcli: %s: %s\n", what, desc);
-    }
-}
-
-int ListCommand(SessionTable& sessions, const DiscoveryResult& found) {
-    (void)sessions;
-    if (found.slots.empty()) {
+int ListCommand(const MeterTool& tool) {
+    if (tool.slots().empty()) {
         std::fputs("No Device Connected\n", stderr);
         return 2;
     }
-    for (std::size_t i = 0; i < found.slots.size(); ++i) {
-        const auto& s = found.slots[i];
+    for (std::size_t i = 0; i < tool.slots().size(); ++i) {
+        const auto& s = tool.slots()[i];
         std::printf("%zu\t%s\t%s\t%s\n", i, s.label.c_str(), s.descriptor.c_str(),
                     s.identity.c_str());
     }
     return 0;
 }
 
-int QueryCommand(SessionTable& sessions, const DiscoveryResult& found,
-                 const std::vector<std::string>& args) {
+// The slot argument, checked against what discovery found.
+int SlotArgument(const MeterTool& tool, const std::string& text) {
+    const int slot = ParseSlot(text);
+    if (tool.slots().empty()) {
+        std::fputs("No Device Connected\n", stderr);
+        return -1;
+    }
+    if (slot < 0 || slot >= static_cast<int>(tool.slots().size())) {
+        std::fprintf(stderr, "qmcli: no meter in slot %s (%zu found)\n", text.c_str(),
+                     tool.slots().size());
+        return -1;
+    }
+    return slot;
+}
+
+int QueryCommand(MeterTool& tool, const std::vector<std::string>& args) {
     if (args.size() != 3) {
         std::fputs("qmcli: usage: qmcli query SLOT COMMAND\n", stderr);
         return 2;
     }
-    const int slot = ParseSlot(args[1]);
-    if (slot < 0 || slot >= static_cast<int>(found.slots.size())) {
-        std::fprintf(stderr, "qmcli: no meter in slot %s (%zu found)\n", args[1].c_str(),
-                     found.slots.size());
-        return 2;
-    }
+    const int slot = SlotArgument(tool, args[1]);
+    if (slot < 0) return 2;
     std::string command = args[2];
     if (command.empty() || command.back() != '\n') command += '\n';
-    const QueryResult r = sessions.QueryEx(slot, command);
+    const QueryResult r = tool.sessions().QueryEx(slot, command);
     if (!r.refusal.empty()) {
         std::fprintf(stderr, "qmcli: %s\n", r.refusal.c_str());
         return 2;
@@ -75,18 +80,101 @@ int QueryCommand(SessionTable& sessions, const DiscoveryResult& found,
     return 0;
 }
 
+int PrintStatusLines(const MeterTool& tool, const FunctionDisplayUpdate& update, int slot) {
+    if (!update.changed) {
+        std::fprintf(stderr, "qmcli: the meter in slot %d did not report its function\n", slot);
+        return 1;
+    }
+    std::printf("%s\n%s\n", update.functionText.c_str(), update.rangeText.c_str());
+    (void)tool;
+    return 0;
+}
+
+int StatusCommand(MeterTool& tool, const std::vector<std::string>& args) {
+    if (args.size() != 2) {
+        std::fputs("qmcli: usage: qmcli status SLOT\n", stderr);
+        return 2;
+    }
+    const int slot = SlotArgument(tool, args[1]);
+    if (slot < 0) return 2;
+    const SelectionView selection = tool.OnDeviceListSelChange(slot);
+    return PrintStatusLines(tool, selection.display, slot);
+}
+
+int FunctionCommand(MeterTool& tool, const std::vector<std::string>& args) {
+    if (args.size() != 3) {
+        std::fputs("qmcli: usage: qmcli function SLOT NAME\n", stderr);
+        return 2;
+    }
+    const int slot = SlotArgument(tool, args[1]);
+    if (slot < 0) return 2;
+    if (!FunctionButtonByName(args[2])) {
+        std::fprintf(stderr,
+                     "qmcli: unknown function \"%s\" (one of DCV DCI ACV ACI 2W 4W FREQ PERIOD "
+                     "CONT DIODE TEMP TCOUPL CAP)\n",
+                     args[2].c_str());
+        return 2;
+    }
+    const SelectionView selection = tool.OnDeviceListSelChange(slot);
+    // The window disables the buttons a model does not have; so does qmcli.
+    const FunctionButton* button = FunctionButtonByName(args[2]);
+    const bool offered = (button->row != kRowCapacitance || selection.capabilities.capEnabled) &&
+                         (button->row != kRowThermocouple || selection.capabilities.tcouplEnabled);
+    if (!offered) {
+        std::fprintf(stderr, "qmcli: %s is not offered by the meter in slot %d\n",
+                     std::string(button->caption).c_str(), slot);
+        return 2;
+    }
+    const auto result = tool.PressFunctionButton(args[2]);
+    if (!result || !result->sent) return 1;
+    return PrintStatusLines(tool, result->display, slot);
+}
+
+int RecordsCommand(const std::vector<std::string>& args) {
+    if (args.size() != 2 || args[1] != "list") {
+        std::fputs("qmcli: usage: qmcli records list\n", stderr);
+        return 2;
+    }
+    const auto labels = ListRecordViewLabels();
+    if (!labels.ok()) {
+        std::fprintf(stderr, "qmcli: %s\n", labels.error().message.c_str());
+        return 1;
+    }
+    for (const auto& label : labels.value()) std::printf("%s\n", label.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
-    if (name != "list" && name != "query") {
+    if (name == "records") return RecordsCommand(args);
+    const bool known = name == "list" || name == "query" || name == "status" ||
+                       name == "function" || name == "read";
+    if (!known) {
         std::fprintf(stderr, "qmcli: unknown command \"%s\" (see qmcli --help)\n", name.c_str());
         return 2;
     }
-    SessionTable sessions;
-    const DiscoveryResult found = DiscoverInstruments(sessions);
-    if (name == "list") return ListCommand(sessions, found);
-    return QueryCommand(sessions, found, args);
+    ReadOptions readOptions;
+    if (name == "read") {
+        std::string problem;
+        if (!ParseReadOptions(args, readOptions, problem)) {
+            std::fprintf(stderr, "qmcli: %s\n", problem.c_str());
+            return 2;
+        }
+    }
+
+    CliPrompter prompter(readOptions.assumeYes);
+    EnglishTexts texts;
+    MeterTool tool(prompter, texts, systemClock());
+    tool.Refresh(/*selectFirst=*/name != "list" && name != "query");
+    if (name == "list") return ListCommand(tool);
+    if (name == "query") return QueryCommand(tool, args);
+    if (name == "status") return StatusCommand(tool, args);
+    if (name == "function") return FunctionCommand(tool, args);
+    const int slot = SlotArgument(tool, readOptions.slotText);
+    if (slot < 0) return 2;
+    return ReadCommand(tool, prompter, slot, readOptions);
 }
 
 }  // namespace qm::cli

@@ -215,6 +215,11 @@ void FunctionControl::SetAutoRange(int slot, bool on) {
     m_autoRange[static_cast<std::size_t>(slot)] = on;
 }
 
+void FunctionControl::SetSlotFunctionFromAnswer(int slot, std::string_view funcAnswer) {
+    if (!IsDeviceSlot(slot) || funcAnswer.empty()) return;
+    m_slotFunction[static_cast<std::size_t>(slot)] = "CONF:" + std::string(funcAnswer) + "\n";
+}
+
 const std::string& FunctionControl::slotFunction(int slot) const {
     if (!IsDeviceSlot(slot)) return kEmpty;
     return m_slotFunction[static_cast<std::size_t>(slot)];

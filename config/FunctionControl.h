@@ -120,6 +120,10 @@ class FunctionControl {
     void SetAutoRange(int slot, bool on);
     // Last function command sent to a slot by a button, with its line feed.
     const std::string& slotFunction(int slot) const;
+    // Start Reading learns the function the meter really measures (it may
+    // have been changed on the front panel or by another program), in the
+    // form a button would have sent it.
+    void SetSlotFunctionFromAnswer(int slot, std::string_view funcAnswer);
 
     const std::string& functionText() const { return m_functionText; }
     const std::string& rangeText() const { return m_rangeText; }

@@ -1,0 +1,28 @@
+#pragma once
+// qmcli read: the live reading loop of the window, driven from the terminal.
+#include <string>
+#include <vector>
+
+#include "visa/visa.h"
+
+namespace qm {
+class MeterTool;
+}
+
+namespace qm::cli {
+
+class CliPrompter;
+
+struct ReadOptions {
+    std::string slotText;
+    long count = 0;
+    int intervalMs = 25;  // the window's default reading speed
+    int record = 0;       // 0: not saved
+    bool assumeYes = false;
+};
+
+bool ParseReadOptions(const std::vector<std::string>& args, ReadOptions& out, std::string& problem);
+int ReadCommand(MeterTool& tool, CliPrompter& prompter, int slot, const ReadOptions& options);
+void PrintStatusProblem(const char* what, ViStatus status);
+
+}  // namespace qm::cli
