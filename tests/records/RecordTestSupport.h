@@ -1,0 +1,89 @@
+#pragma once
+// Shared helpers of the record tests: a temporary folder, raw file bytes,
+// local wall-clock instants for a ManualClock.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace qm::test {
+
+class TempDir {
+  public:
+    // The name never holds "DB": the folder rule looks for those letters.
+    TempDir() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "qm_records_XXXXXX").string();
+            char* made = ::mkdtemp(pattern.data());
+            path_ = made ? made : "";
+            if (path_.find("DB") == std::string::npos) break;
+            ::rmdir(path_.c_str());
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Changes the working directory for one test and goes back afterwards.
+class WorkingDirectory {
+  public:
+    explicit WorkingDirectory(const std::string& dir) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~WorkingDirectory() {
+        std::error_code ec;
+        std::filesystem::current_path(saved_, ec);
+    }
+
+  private:
+    std::filesystem::path saved_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+inline bool Exists(const std::string& path) {
+    struct stat sb {};
+    return ::lstat(path.c_str(), &sb) == 0;
+}
+
+// The instant whose local broken-down time is the one given.
+inline Clock::WallPoint LocalWall(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    std::time_t t = std::mktime(&tm);
+    return Clock::WallPoint{} + std::chrono::seconds(t) + std::chrono::milliseconds(ms);
+}
+
+}  // namespace qm::test
