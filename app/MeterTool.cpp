@@ -45,7 +45,7 @@ RefreshView MeterTool::Refresh(bool selectFirst) {
     if (m_loop->reading()) m_loop->OnStopReading();
     m_sessions.CloseAll();
     const DiscoveryResult found = DiscoverInstruments(m_sessions);
-    m_slots = found.slots;
+    m_slots = found.devices;
     m_deviceCount = static_cast<int>(m_slots.size());
     m_startedEmpty = m_slots.empty();
     // A new list: readings go back to the single-device layout.

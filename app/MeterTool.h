@@ -71,7 +71,7 @@ public:
     FunctionDisplayUpdate RefreshFunctionDisplay();
 
     SessionTable& sessions() { return m_sessions; }
-    const std::vector<DeviceSlot>& slots() const { return m_slots; }
+    const std::vector<DeviceSlot>& devices() const { return m_slots; }
     int deviceCount() const { return m_deviceCount; }
     bool startedEmpty() const { return m_startedEmpty; }
     const std::string& currentIdentity() const { return m_currentIdentity; }

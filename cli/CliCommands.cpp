@@ -26,12 +26,12 @@ int ParseSlot(const std::string& text) {
 namespace {
 
 int ListCommand(const MeterTool& tool) {
-    if (tool.slots().empty()) {
+    if (tool.devices().empty()) {
         std::fputs("No Device Connected\n", stderr);
         return 2;
     }
-    for (std::size_t i = 0; i < tool.slots().size(); ++i) {
-        const auto& s = tool.slots()[i];
+    for (std::size_t i = 0; i < tool.devices().size(); ++i) {
+        const auto& s = tool.devices()[i];
         std::printf("%zu\t%s\t%s\t%s\n", i, s.label.c_str(), s.descriptor.c_str(),
                     s.identity.c_str());
     }
@@ -41,13 +41,13 @@ int ListCommand(const MeterTool& tool) {
 // The slot argument, checked against what discovery found.
 int SlotArgument(const MeterTool& tool, const std::string& text) {
     const int slot = ParseSlot(text);
-    if (tool.slots().empty()) {
+    if (tool.devices().empty()) {
         std::fputs("No Device Connected\n", stderr);
         return -1;
     }
-    if (slot < 0 || slot >= static_cast<int>(tool.slots().size())) {
+    if (slot < 0 || slot >= static_cast<int>(tool.devices().size())) {
         std::fprintf(stderr, "qmcli: no meter in slot %s (%zu found)\n", text.c_str(),
-                     tool.slots().size());
+                     tool.devices().size());
         return -1;
     }
     return slot;

@@ -108,7 +108,7 @@ class FunctionControl {
     void SetDisplaySlot(int slot);
     void SetMultiMode(bool multiMode) { m_multiMode = multiMode; }
     // Devices read in multi-device mode, in line order (at most four used).
-    void SetActiveSlots(std::vector<int> slots) { m_activeSlots = std::move(slots); }
+    void SetActiveSlots(std::vector<int> activeSlots) { m_activeSlots = std::move(activeSlots); }
 
     int currentSlot() const { return m_currentSlot; }
     int displaySlot() const { return m_displaySlot; }

@@ -144,7 +144,7 @@ DiscoveryResult DiscoverInstruments(SessionTable& t) {
             t.m_slotSession[static_cast<std::size_t>(slot)] = session;
             t.m_slotToRaw[static_cast<std::size_t>(slot)] = static_cast<int>(i);
             t.m_slotCount = slot + 1;
-            result.slots.push_back(std::move(d));
+            result.devices.push_back(std::move(d));
         }
 
         desc[0] = '\0';

@@ -21,7 +21,7 @@ struct DeviceSlot {
 };
 
 struct DiscoveryResult {
-    std::vector<DeviceSlot> slots;  // accepted instruments, in list order
+    std::vector<DeviceSlot> devices;  // accepted instruments, in list order
     ViUInt32 usbCount = 0;
     ViUInt32 gpibCount = 0;
     int opened = 0;                 // resources opened (accepted or not)

@@ -42,16 +42,16 @@ TEST(Discovery, BuiltinBenchListsUsbThenGpibAndSkipsTheForeignMeter) {
     EXPECT_EQ(found.usbCount, 3u);
     EXPECT_EQ(found.gpibCount, 2u);
     EXPECT_EQ(found.opened, 5);
-    ASSERT_EQ(found.slots.size(), 4u);
-    EXPECT_EQ(found.slots[0].label, " TX42-USBTMC-SN000001");
-    EXPECT_EQ(found.slots[1].label, " MODEL TX41-USBTMC-SN000002");
-    EXPECT_EQ(found.slots[2].label, " QMTX42-USBTMC-SN000003");
-    EXPECT_EQ(found.slots[3].label, " TX42-GPIB-12");
+    ASSERT_EQ(found.devices.size(), 4u);
+    EXPECT_EQ(found.devices[0].label, " TX42-USBTMC-SN000001");
+    EXPECT_EQ(found.devices[1].label, " MODEL TX41-USBTMC-SN000002");
+    EXPECT_EQ(found.devices[2].label, " QMTX42-USBTMC-SN000003");
+    EXPECT_EQ(found.devices[3].label, " TX42-GPIB-12");
     // The foreign meter was opened (raw index 3) but not listed.
-    EXPECT_EQ(found.slots[3].rawIndex, 4);
+    EXPECT_EQ(found.devices[3].rawIndex, 4);
     EXPECT_EQ(sessions.m_slotToRaw[3], 4);
     EXPECT_EQ(sessions.slotCount(), 4);
-    EXPECT_EQ(found.slots[0].identity, "Varnet, TX42, SN000001, V1.00");
+    EXPECT_EQ(found.devices[0].identity, "Varnet, TX42, SN000001, V1.00");
     // Each slot answers through its own session.
     EXPECT_EQ(sessions.Query(3, "*idn?\n"), "Varnet, TX42, SN000004, V1.00");
 }
@@ -63,9 +63,9 @@ TEST(Discovery, GpibOnlyAndOneDigitAddress) {
     SessionTable sessions;
     const DiscoveryResult found = DiscoverInstruments(sessions);
     EXPECT_EQ(found.usbCount, 0u);
-    ASSERT_EQ(found.slots.size(), 2u);
-    EXPECT_EQ(found.slots[0].label, " TX42-GPIB-5");
-    EXPECT_EQ(found.slots[1].label, " MODEL TX41-GPIB-22");
+    ASSERT_EQ(found.devices.size(), 2u);
+    EXPECT_EQ(found.devices[0].label, " TX42-GPIB-5");
+    EXPECT_EQ(found.devices[1].label, " MODEL TX41-GPIB-22");
 }
 
 TEST(Discovery, UsbOfAnotherVendorAndSilentMetersAreNotListed) {
@@ -79,9 +79,9 @@ TEST(Discovery, UsbOfAnotherVendorAndSilentMetersAreNotListed) {
     SessionTable sessions;
     const DiscoveryResult found = DiscoverInstruments(sessions);
     EXPECT_EQ(found.usbCount, 2u);
-    ASSERT_EQ(found.slots.size(), 1u);
-    EXPECT_EQ(found.slots[0].label, " TX42-GPIB-3");
-    EXPECT_EQ(found.slots[0].rawIndex, 2);
+    ASSERT_EQ(found.devices.size(), 1u);
+    EXPECT_EQ(found.devices[0].label, " TX42-GPIB-3");
+    EXPECT_EQ(found.devices[0].rawIndex, 2);
 }
 
 TEST(Discovery, NeverOpensMoreThanEightResources) {
@@ -96,23 +96,23 @@ TEST(Discovery, NeverOpensMoreThanEightResources) {
     const DiscoveryResult found = DiscoverInstruments(sessions);
     EXPECT_EQ(found.usbCount, 11u);
     EXPECT_EQ(found.opened, 8);
-    EXPECT_EQ(found.slots.size(), 8u);
-    EXPECT_EQ(found.slots[7].label, " TX42-USBTMC-SN107");
+    EXPECT_EQ(found.devices.size(), 8u);
+    EXPECT_EQ(found.devices[7].label, " TX42-USBTMC-SN107");
 }
 
 TEST(Discovery, NothingFoundAndRediscovery) {
     test::SimulatedBench bench;
     visa::useEmptyResourceTable();
     SessionTable sessions;
-    EXPECT_TRUE(DiscoverInstruments(sessions).slots.empty());
+    EXPECT_TRUE(DiscoverInstruments(sessions).devices.empty());
     EXPECT_EQ(sessions.slotCount(), 0);
     EXPECT_EQ(sessions.Query(0, "read?\n"), "");
 
     bench.UseBuiltin();
     sessions.CloseAll();
-    EXPECT_EQ(DiscoverInstruments(sessions).slots.size(), 4u);
+    EXPECT_EQ(DiscoverInstruments(sessions).devices.size(), 4u);
     sessions.CloseAll();
-    EXPECT_EQ(DiscoverInstruments(sessions).slots.size(), 4u);
+    EXPECT_EQ(DiscoverInstruments(sessions).devices.size(), 4u);
 }
 
 }  // namespace
