@@ -144,8 +144,25 @@ void ReadingLoop::OnReadingSpeedChanged() {
     }
 }
 
-void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
+FetchedAnswer ReadingLoop::FetchFromMeter(int slot, bool pipelined) {
     SessionTable& sessions = m_tool.sessions();
+    FetchedAnswer fetched;
+    if (pipelined) {
+        const RawRead r = sessions.ReadRaw(slot);
+        fetched.status = r.status;
+        if (r.ok()) {
+            fetched.text = r.text;
+            sessions.WriteRaw(slot, "read?\n", 5);  // the next tick's reading
+        }
+    } else {
+        const QueryResult r = sessions.QueryEx(slot, "read?\n");
+        fetched.text = r.answer;
+        fetched.status = r.readStatus;
+    }
+    return fetched;
+}
+
+void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     ChartModel& chart = m_tool.chart();
     const auto pos = static_cast<std::size_t>(position);
 
@@ -153,23 +170,13 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     line.line = position;
     line.slot = slot;
 
-    std::string answer;
-    ViStatus status = VI_SUCCESS;
-    if (m_pipelined) {
-        const RawRead r = sessions.ReadRaw(slot);
-        status = r.status;
-        if (r.ok()) {
-            answer = r.text;
-            sessions.WriteRaw(slot, "read?\n", 5);  // the next tick's reading
-            if (!countedArrival) {
-                chart.countArrivedReading();
-                countedArrival = true;
-            }
-        }
-    } else {
-        const QueryResult r = sessions.QueryEx(slot, "read?\n");
-        answer = r.answer;
-        status = r.readStatus;
+    const FetchedAnswer fetched =
+        m_source ? m_source(slot, m_pipelined) : FetchFromMeter(slot, m_pipelined);
+    const std::string& answer = fetched.text;
+    const ViStatus status = fetched.status;
+    if (m_pipelined && status == VI_SUCCESS && !countedArrival) {
+        chart.countArrivedReading();
+        countedArrival = true;
     }
 
     if (IsConnectionLoss(answer, status)) {
@@ -199,8 +206,7 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
         if (second.chartable) chart.storePoint(kChartSlots + position, second.value);
     }
 
-    if (SaveFlagFor(position) && m_tool.saving().IsOpen(position) &&
-        sessions.m_lastReadOk == 1) {
+    if (SaveFlagFor(position) && m_tool.saving().IsOpen(position) && status == VI_SUCCESS) {
         const DbStatus saved = m_tool.saving().AppendReading(position, parsed.main, parsed.second);
         if (!saved.ok()) {
             // The reading is not in the record: stop, so that nothing more is

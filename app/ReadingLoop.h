@@ -9,6 +9,7 @@
 // the same position the Reading Settings page gives it. In single-device
 // mode the selected meter uses line 1 and saving position 0.
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,9 +51,21 @@ public:
     virtual void SelectionChanged(const SelectionView& selection) { (void)selection; }
 };
 
+// One meter's answer in a tick, as the bus delivered it.
+struct FetchedAnswer {
+    std::string text;
+    ViStatus status = VI_SUCCESS;
+};
+
 class ReadingLoop {
 public:
     explicit ReadingLoop(MeterTool& tool);
+
+    // Where a tick's answers come from: the meters (default), or captured
+    // answers replayed by tests and benchmarks. `pipelined` says whether the
+    // reading was asked for in the previous tick.
+    using AnswerSource = std::function<FetchedAnswer(int slot, bool pipelined)>;
+    void SetAnswerSource(AnswerSource source) { m_source = std::move(source); }
 
     void SetView(ReadingView* view) { m_view = view; }
 
@@ -81,12 +94,14 @@ public:
     EndReason endReason() const { return m_endReason; }
 
 private:
+    FetchedAnswer FetchFromMeter(int slot, bool pipelined);
     void ReadDevice(int position, int slot, bool& countedArrival);
     bool SaveFlagFor(int position) const;
     void EndRun(EndReason reason);
 
     MeterTool& m_tool;
     ReadingView* m_view = nullptr;
+    AnswerSource m_source;
 
     bool m_reading = false;
     bool m_inTick = false;
