@@ -20,9 +20,14 @@ namespace fs = std::filesystem;
 
 class Scratch {
 public:
+    // The name never holds "DB": the database folder rule looks for those letters.
     Scratch() {
-        char name[] = "/tmp/qmcli-e2e-XXXXXX";
-        dir_ = mkdtemp(name);
+        for (;;) {
+            char name[] = "/tmp/qmcli-e2e-XXXXXX";
+            dir_ = mkdtemp(name);
+            if (dir_.find("DB") == std::string::npos) break;
+            fs::remove(dir_);
+        }
     }
     ~Scratch() {
         std::error_code ec;
