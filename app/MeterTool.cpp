@@ -11,7 +11,11 @@ MeterTool::MeterTool(Prompter& prompter, const TextSource& texts, Clock& clock)
       m_saving(prompter, clock),
       m_loop(std::make_unique<ReadingLoop>(*this)) {}
 
-MeterTool::~MeterTool() { CloseAll(); }
+MeterTool::~MeterTool() {
+    // The window that watched the loop is going (or gone) too.
+    if (m_loop) m_loop->SetView(nullptr);
+    CloseAll();
+}
 
 std::string MeterTool::IdentityOf(int slot) const {
     if (slot < 0 || slot >= static_cast<int>(m_slots.size())) return {};
