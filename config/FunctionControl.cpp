@@ -129,7 +129,7 @@ SecondFunctionRebuild FunctionControl::RebuildSecondFunctionList() {
     const int row = SecondFunctionRowFor(m_functionText);
     const std::string identity = IdentityOf(m_displaySlot);
     if (SecondFunctionOffered(row, identity)) {
-        m_func2Answer = CleanAnswer(QuerySlot(m_displaySlot, "func2?\n"));
+        m_func2Answer = StripLineEndsAndQuotes(QuerySlot(m_displaySlot, "func2?\n"));
         rebuild.list =
             BuildSecondFunctionList(row, SecondFunctionLabelForKeyword(m_func2Answer), identity);
     }
@@ -159,10 +159,10 @@ std::vector<SecondValueLine> FunctionControl::RefreshSlotFunctionLabels() {
         SecondValueLine line;
         line.line = static_cast<int>(i);
         line.slot = slots[i];
-        const std::string f = CleanAnswer(QuerySlot(line.slot, "func?\n"));
+        const std::string f = StripLineEndsAndQuotes(QuerySlot(line.slot, "func?\n"));
         line.functionCaption = std::string(SecondFunctionLabelForKeyword(f));
         if (Contains(IdentityOf(line.slot), "TX42")) {
-            const std::string f2 = CleanAnswer(QuerySlot(line.slot, "func2?\n"));
+            const std::string f2 = StripLineEndsAndQuotes(QuerySlot(line.slot, "func2?\n"));
             const std::string_view label2 = SecondFunctionLabelForKeyword(f2);
             if (label2 != kNoneLabel) {
                 m_secondActive = true;

@@ -20,7 +20,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string CleanAnswer(std::string_view answer) {
+std::string StripLineEndsAndQuotes(std::string_view answer) {
     std::string cleaned;
     cleaned.reserve(answer.size());
     for (char c : answer) {
@@ -30,7 +30,7 @@ std::string CleanAnswer(std::string_view answer) {
 }
 
 std::string NormaliseFunctionAnswer(std::string_view answer) {
-    std::string f = CleanAnswer(answer);
+    std::string f = StripLineEndsAndQuotes(answer);
     if (f == "VOLT" || f == "CURR") {
         f += ":DC";
     } else if (f == "FREQ" || f == "PER") {

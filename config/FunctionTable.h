@@ -113,7 +113,7 @@ inline constexpr std::string_view kNoneLabel = "NONE";
 
 // Removes line feeds, carriage returns and double quotes, the way answers
 // are compared everywhere.
-std::string CleanAnswer(std::string_view answer);
+std::string StripLineEndsAndQuotes(std::string_view answer);
 
 // A func? answer made comparable with g_functionTable: cleaned, and the bare
 // keywords completed ("VOLT" -> "VOLT:DC", "CURR" -> "CURR:DC",
