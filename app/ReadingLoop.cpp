@@ -1,5 +1,7 @@
 #include "app/ReadingLoop.h"
 
+#include <algorithm>
+
 #include "app/MeterTool.h"
 #include "config/NumberText.h"
 #include "records/RecordStore.h"
@@ -80,6 +82,8 @@ bool ReadingLoop::OnStartReading() {
         m_activeSlots.push_back(function.currentSlot());
     }
     if (!m_multiMode) function.SetDisplaySlot(function.currentSlot());
+    // Second values are shown and charted while a second function is chosen.
+    m_dualDisplay = function.secondActive();
 
     // Each meter's functions, as short codes for the record check.
     SessionTable& sessions = m_tool.sessions();
@@ -135,6 +139,17 @@ bool ReadingLoop::OnStartReading() {
         m_view->StartTimer(function.readTimerMs());
     }
     return true;
+}
+
+ChartDevices ReadingLoop::chartDevices() const {
+    ChartDevices devices;
+    const std::size_t lines = std::max<std::size_t>(1, std::min<std::size_t>(m_activeSlots.size(), kChartSlots));
+    for (std::size_t line = 0; line < lines; ++line) {
+        devices.activeSlots.push_back(static_cast<int>(line));
+        devices.slotHasSecond[line] = m_slotHasSecond[line];
+    }
+    devices.dualDisplay = m_dualDisplay;
+    return devices;
 }
 
 void ReadingLoop::OnReadingSpeedChanged() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ChartModel.h"
 #include "app/ReadingValues.h"
 #include "visa/visa.h"
 
@@ -83,6 +84,9 @@ public:
     void SetMultiMode(bool multi, std::vector<int> chosenSlots);
     void SetSaving(int position, bool saveFlag, int recordNo);
     void SetDualDisplay(bool on) { m_dualDisplay = on; }
+    // The chart rows of the device lines read in the last run (line 1 alone
+    // before any run), with the second rows where the lines show them.
+    ChartDevices chartDevices() const;
 
     bool reading() const { return m_reading; }
     bool pipelined() const { return m_pipelined; }
