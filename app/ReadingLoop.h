@@ -83,7 +83,6 @@ public:
     // Reading settings (the page of a later step sets these).
     void SetMultiMode(bool multi, std::vector<int> chosenSlots);
     void SetSaving(int position, bool saveFlag, int recordNo);
-    void SetDualDisplay(bool on) { m_dualDisplay = on; }
     // The chart rows of the device lines read in the last run (line 1 alone
     // before any run), with the second rows where the lines show them.
     ChartDevices chartDevices() const;

@@ -2,31 +2,12 @@
 // The Reading Settings page: reading mode, saving and chart colours.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include <QDialog>
+#include "app/CPageFrame.h"
 
-class QLabel;
-class QPushButton;
-
-namespace qm {
-class TextSource;
-}
-
-class CReadingSettingsDlg : public QDialog {
-    Q_OBJECT
-
+class CReadingSettingsDlg : public CPageFrame {
   public:
     static constexpr int kDialogId = 137;
 
-    explicit CReadingSettingsDlg(const qm::TextSource& texts, QWidget* parent = nullptr);
-
-  protected:
-    // Texts follow the language chosen since the last showing.
-    void showEvent(QShowEvent* event) override;
-
-  private:
-    void ApplyTexts();
-
-    const qm::TextSource& m_texts;
-    QLabel* m_title = nullptr;
-    QPushButton* m_exit = nullptr;
+    explicit CReadingSettingsDlg(const qm::TextSource& texts, QWidget* parent = nullptr)
+        : CPageFrame(kDialogId, {"02", "Reading Settings", "09", "Exit"}, texts, parent) {}
 };

@@ -1,4 +1,4 @@
-#include "config/CDeviceSettingsDlg.h"
+#include "app/CPageFrame.h"
 
 #include <QDialogButtonBox>
 #include <QFont>
@@ -9,9 +9,9 @@
 
 #include "platform/TextSource.h"
 
-CDeviceSettingsDlg::CDeviceSettingsDlg(const qm::TextSource& texts, QWidget* parent)
-    : QDialog(parent), m_texts(texts) {
-    setObjectName(QString::number(kDialogId));
+CPageFrame::CPageFrame(int dialogId, PageTexts texts, const qm::TextSource& source, QWidget* parent)
+    : QDialog(parent), m_texts(texts), m_source(source) {
+    setObjectName(QString::number(dialogId));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     m_title = new QLabel(this);
@@ -21,11 +21,11 @@ CDeviceSettingsDlg::CDeviceSettingsDlg(const qm::TextSource& texts, QWidget* par
     m_title->setFont(titleFont);
     layout->addWidget(m_title);
 
-    auto* body = new QFrame(this);
-    body->setFrameShape(QFrame::StyledPanel);
-    body->setFrameShadow(QFrame::Sunken);
-    body->setMinimumSize(420, 240);
-    layout->addWidget(body, 1);
+    m_body = new QFrame(this);
+    m_body->setFrameShape(QFrame::StyledPanel);
+    m_body->setFrameShadow(QFrame::Sunken);
+    m_body->setMinimumSize(420, 240);
+    layout->addWidget(m_body, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     m_exit = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
@@ -34,14 +34,14 @@ CDeviceSettingsDlg::CDeviceSettingsDlg(const qm::TextSource& texts, QWidget* par
     ApplyTexts();
 }
 
-void CDeviceSettingsDlg::showEvent(QShowEvent* event) {
+void CPageFrame::showEvent(QShowEvent* event) {
     ApplyTexts();
     QDialog::showEvent(event);
 }
 
-void CDeviceSettingsDlg::ApplyTexts() {
-    const QString title = QString::fromStdString(m_texts.GetText("01", "Device Settings"));
+void CPageFrame::ApplyTexts() {
+    const QString title = QString::fromStdString(m_source.GetText(m_texts.titleKey, m_texts.titleDefault));
     setWindowTitle(title);
     m_title->setText(title);
-    m_exit->setText(QString::fromStdString(m_texts.GetText("95", "Exit")));
+    m_exit->setText(QString::fromStdString(m_source.GetText(m_texts.exitKey, m_texts.exitDefault)));
 }
