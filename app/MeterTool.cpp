@@ -6,7 +6,7 @@ MeterTool::MeterTool(Prompter& prompter, const TextSource& texts, Clock& clock)
     : m_prompter(prompter),
       m_texts(texts),
       m_clock(clock),
-      m_function([this](int slot, const std::string& cmd) { return GuardedQuery(slot, cmd); },
+      m_function([this](int slot, const std::string& cmd) { return QueryInOperation(slot, cmd); },
                  [this](int slot) { return IdentityOf(slot); }, prompter, texts),
       m_saving(prompter, clock),
       m_loop(std::make_unique<ReadingLoop>(*this)) {}
@@ -27,7 +27,7 @@ std::string MeterTool::LabelOf(int slot) const {
     return m_slots[static_cast<std::size_t>(slot)].label;
 }
 
-std::string MeterTool::GuardedQuery(int slot, const std::string& command) {
+std::string MeterTool::QueryInOperation(int slot, const std::string& command) {
     if (slot < 0 || slot >= kMaxSessions) return {};
     auto& silent = m_silent[static_cast<std::size_t>(slot)];
     // A meter that did not answer once in this operation is not asked again

@@ -89,9 +89,12 @@ public:
     // Starts one user operation: meters that stopped answering during the
     // previous one are asked again.
     void BeginOperation() { m_silent.fill(false); }
+    // The main window's query within one operation: a meter that did not
+    // answer once is not asked again until the next operation, so that a
+    // silent meter holds the window for one session timeout, not one per query.
+    std::string QueryInOperation(int slot, const std::string& command);
 
 private:
-    std::string GuardedQuery(int slot, const std::string& command);
 
     Prompter& m_prompter;
     const TextSource& m_texts;

@@ -92,15 +92,15 @@ bool ReadingLoop::OnStartReading() {
     m_tool.BeginOperation();
     for (std::size_t i = 0; i < m_activeSlots.size(); ++i) {
         const int s = m_activeSlots[i];
-        primary[i] = sessions.Query(s, "func?\n");
+        primary[i] = m_tool.QueryInOperation(s, "func?\n");
         // Continuity and diode readings are told apart by the function; the
         // meter's own answer is the truth even when no button set it.
         function.SetSlotFunctionFromAnswer(s, primary[i]);
         // The lower-case identity query addresses the slot like any other command.
-        m_identity[i] = sessions.Query(s, "*idn?\n");
+        m_identity[i] = m_tool.QueryInOperation(s, "*idn?\n");
         if (m_identity[i].empty()) m_identity[i] = m_tool.IdentityOf(s);
         const std::string second = m_identity[i].find("TX42") != std::string::npos
-                                       ? sessions.Query(s, "func2?\n")
+                                       ? m_tool.QueryInOperation(s, "func2?\n")
                                        : std::string("NONE");
         m_slotHasSecond[i] = !second.empty() && second != "NONE";
         if (SaveFlagFor(static_cast<int>(i))) {
@@ -121,7 +121,7 @@ bool ReadingLoop::OnStartReading() {
     m_pipelined = false;
     for (std::size_t i = 0; i < m_activeSlots.size(); ++i) {
         if (primary[i] == "VOLT:AC" || primary[i] == "CURR:AC") {
-            const std::string band = sessions.Query(m_activeSlots[i], "det:band?\n");
+            const std::string band = m_tool.QueryInOperation(m_activeSlots[i], "det:band?\n");
             m_pipelined = static_cast<int>(AsciiToDouble(band)) == 3;
         }
     }

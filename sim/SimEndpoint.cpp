@@ -177,6 +177,11 @@ SimMeter& SimEndpoint::meter() {
     return impl_->meter;
 }
 
+void SimEndpoint::setFaults(const Faults& faults) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->config.faults = faults;
+}
+
 const MeterConfig& SimEndpoint::config() const {
     return impl_->config;
 }

@@ -72,6 +72,8 @@ public:
     // Appends the whole first answer to `out` (waiting up to timeout).
     IoOutcome readAnswer(std::string& out, std::chrono::milliseconds timeout);
     std::size_t pendingAnswers() const;
+    // Changes the faults from now on (a meter that starts to misbehave).
+    void setFaults(const Faults& faults);
     // A new link to the same meter (the server's next client): the lost
     // state and the message count of dropAfterMessages start again.
     void resetLink();

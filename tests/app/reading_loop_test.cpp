@@ -240,3 +240,53 @@ TEST(ReadingLoop, SlowAcFilterPipelinesTheReadings) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(StatusRefresh, AMeterThatFallsSilentCostsOneTimeoutAndChangesNothing) {
+    LoopBench b;
+    ASSERT_TRUE(b.tool.PressFunctionButton("ACV").has_value());
+    const std::string function = b.tool.function().functionText();
+    const std::string range = b.tool.function().rangeText();
+    ASSERT_EQ(function, "Function : ACV");
+
+    // From now on the meter answers later than the session waits.
+    sim::Faults silent;
+    silent.answerDelay = std::chrono::milliseconds(30000);
+    visa::simEndpointOf(b.tool.sessions().slotSession(0))->setFaults(silent);
+    const auto before = b.bench.clock.now();
+    const FunctionDisplayUpdate update = b.tool.RefreshFunctionDisplay();
+    EXPECT_FALSE(update.changed);
+    EXPECT_EQ(b.tool.function().functionText(), function);
+    EXPECT_EQ(b.tool.function().rangeText(), range);
+    EXPECT_LE(b.bench.clock.now() - before, std::chrono::milliseconds(kSessionTimeoutMs));
+
+    // A button press on the silent meter: the configure command goes out, the
+    // first status query times out, and no further query waits again.
+    const auto pressed = b.bench.clock.now();
+    b.tool.PressFunctionButton("DCV");
+    EXPECT_LE(b.bench.clock.now() - pressed, std::chrono::milliseconds(kSessionTimeoutMs));
+    EXPECT_EQ(b.tool.function().functionText(), function);
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(StatusRefresh, StartingOnASilentMeterCostsOneTimeout) {
+    LoopBench b;
+    sim::Faults silent;
+    silent.answerDelay = std::chrono::milliseconds(30000);
+    visa::simEndpointOf(b.tool.sessions().slotSession(0))->setFaults(silent);
+    const auto before = b.bench.clock.now();
+    ASSERT_TRUE(b.tool.loop().OnStartReading());
+    EXPECT_LE(b.bench.clock.now() - before, std::chrono::milliseconds(kSessionTimeoutMs));
+    b.tool.loop().OnTimer();
+    EXPECT_FALSE(b.view.lines.back().answered);
+}
+
+}  // namespace
+}  // namespace qm
