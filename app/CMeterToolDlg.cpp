@@ -138,7 +138,6 @@ void CMeterToolDlg::OnInitDialog(const Options& options) {
     ApplyRefreshView(m_tool.Refresh());
 
     m_xMax->setCurrentIndex(qm::kDefaultXMaxEntry);
-    m_tool.chart().setXMax(m_tool.function().xMax());
     m_xAxisLabel->setText(FromStd(m_tool.function().xAxisLabel()));
     DrawColourLamps();
     RedrawChart();

@@ -180,8 +180,7 @@ void CMeterToolDlg::OnReadingSpeedSelChange(int index) {
 
 void CMeterToolDlg::OnXMaxSelChange(int index) {
     if (index < 0) return;
-    if (!m_tool.function().OnXMaxSelChange(m_xMax->itemText(index).toStdString())) return;
-    m_tool.chart().setXMax(m_tool.function().xMax());
+    if (!m_tool.OnXMaxSelChange(m_xMax->itemText(index).toStdString())) return;
     m_xAxisLabel->setText(FromStd(m_tool.function().xAxisLabel()));
     RedrawChart();
 }

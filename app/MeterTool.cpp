@@ -9,7 +9,9 @@ MeterTool::MeterTool(Prompter& prompter, const TextSource& texts, Clock& clock)
       m_function([this](int slot, const std::string& cmd) { return QueryInOperation(slot, cmd); },
                  [this](int slot) { return IdentityOf(slot); }, prompter, texts),
       m_saving(prompter, clock),
-      m_loop(std::make_unique<ReadingLoop>(*this)) {}
+      m_loop(std::make_unique<ReadingLoop>(*this)) {
+    m_chart.setXMax(m_function.xMax());
+}
 
 MeterTool::~MeterTool() {
     // The window that watched the loop is going (or gone) too.
@@ -123,6 +125,12 @@ std::optional<FunctionButtonResult> MeterTool::PressFunctionButton(int controlId
 std::optional<FunctionButtonResult> MeterTool::PressFunctionButton(std::string_view name) {
     BeginOperation();
     return m_function.OnFunctionButtonName(name);
+}
+
+bool MeterTool::OnXMaxSelChange(std::string_view entryText) {
+    if (!m_function.OnXMaxSelChange(entryText)) return false;
+    m_chart.setXMax(m_function.xMax());
+    return true;
 }
 
 FunctionDisplayUpdate MeterTool::RefreshFunctionDisplay() {

@@ -69,6 +69,8 @@ public:
     std::optional<FunctionButtonResult> PressFunctionButton(int controlId);
     std::optional<FunctionButtonResult> PressFunctionButton(std::string_view name);
     FunctionDisplayUpdate RefreshFunctionDisplay();
+    // X-Max: the chosen entry sets the chart width (false: not an offered entry).
+    bool OnXMaxSelChange(std::string_view entryText);
 
     SessionTable& sessions() { return m_sessions; }
     const std::vector<DeviceSlot>& devices() const { return m_slots; }

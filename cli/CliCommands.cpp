@@ -118,9 +118,7 @@ int FunctionCommand(MeterTool& tool, const std::vector<std::string>& args) {
     const SelectionView selection = tool.OnDeviceListSelChange(slot);
     // The window disables the buttons a model does not have; so does qmcli.
     const FunctionButton* button = FunctionButtonByName(args[2]);
-    const bool offered = (button->row != kRowCapacitance || selection.capabilities.capEnabled) &&
-                         (button->row != kRowThermocouple || selection.capabilities.tcouplEnabled);
-    if (!offered) {
+    if (!ButtonOffered(selection.capabilities, button->row)) {
         std::fprintf(stderr, "qmcli: %s is not offered by the meter in slot %d\n",
                      std::string(button->caption).c_str(), slot);
         return 2;

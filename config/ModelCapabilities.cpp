@@ -1,5 +1,7 @@
 #include "config/ModelCapabilities.h"
 
+#include "config/FunctionTable.h"
+
 namespace qm {
 
 namespace {
@@ -43,6 +45,12 @@ ModelCapabilities CapabilitiesFor(std::string_view displayText, bool multiMode) 
         caps.secondComboEnabled = false;
     }
     return caps;
+}
+
+bool ButtonOffered(const ModelCapabilities& capabilities, int row) {
+    if (row == kRowCapacitance) return capabilities.capEnabled;
+    if (row == kRowThermocouple) return capabilities.tcouplEnabled;
+    return true;
 }
 
 }  // namespace qm

@@ -33,4 +33,8 @@ struct ModelCapabilities {
 // function in single-device mode and shows it disabled in multi-device mode.
 ModelCapabilities CapabilitiesFor(std::string_view displayText, bool multiMode);
 
+// Whether the function button of a g_functionTable row can be pressed on
+// that device (capacitance and thermocouple belong to the dual-function model).
+bool ButtonOffered(const ModelCapabilities& capabilities, int row);
+
 }  // namespace qm
