@@ -1,5 +1,7 @@
 #include "records/Recordset.h"
 
+#include "config/NumberText.h"
+
 #include <sqlite3.h>
 
 #include <cctype>
@@ -101,25 +103,6 @@ std::optional<DateTime> DateFromNumber(double v) {
 }
 
 }  // namespace
-
-double FieldTextToDouble(std::string_view text) {
-    size_t p = 0;
-    while (p < text.size() && std::isspace(static_cast<unsigned char>(text[p]))) ++p;
-    bool negative = false;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) {
-        negative = text[p] == '-';
-        ++p;
-    }
-    if (p >= text.size() || text[p] == '+' || text[p] == '-') return 0.0;
-    double v = 0.0;
-    auto [end, ec] = std::from_chars(text.data() + p, text.data() + text.size(), v);
-    if (ec == std::errc::result_out_of_range) {
-        // Keep the magnitude's direction as strtod does.
-        return negative ? -HUGE_VAL : HUGE_VAL;
-    }
-    if (ec != std::errc() || end == text.data() + p) return 0.0;
-    return negative ? -v : v;
-}
 
 Recordset::~Recordset() {
     Close();
@@ -394,7 +377,7 @@ DbResult<double> Recordset::GetDouble(std::string_view name) const {
         case FieldValue::Kind::Real:
             return f.real;
         case FieldValue::Kind::Text:
-            return FieldTextToDouble(f.text);
+            return AsciiToDouble(f.text);  // text stored in a number field
         case FieldValue::Kind::Null:
             break;
     }

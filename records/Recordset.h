@@ -27,10 +27,6 @@ struct FieldValue {
     std::string text;
 };
 
-// ASCII-to-double semantics: leading blanks skipped, the longest numeric
-// prefix converted, 0 when there is none. Independent of the C locale.
-double FieldTextToDouble(std::string_view text);
-
 class Recordset {
   public:
     Recordset() = default;

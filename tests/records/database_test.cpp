@@ -1,5 +1,6 @@
 // The DAO-like layer: typed tables, updatable and read-only cursors, writes
 // that are committed at once, and date and number reading.
+#include "config/NumberText.h"
 #include "records/Database.h"
 
 #include <gtest/gtest.h>
@@ -212,13 +213,13 @@ TEST(RecordDates, FormatsAndReadsEveryStoredForm) {
 }
 
 TEST(RecordNumbers, TextReadsAsItsNumericPrefix) {
-    EXPECT_EQ(FieldTextToDouble(" 1.5abc"), 1.5);
-    EXPECT_EQ(FieldTextToDouble("+9.9E37"), 9.9e37);
-    EXPECT_EQ(FieldTextToDouble("-2e3,4"), -2000.0);
-    EXPECT_EQ(FieldTextToDouble("abc"), 0.0);
-    EXPECT_EQ(FieldTextToDouble(""), 0.0);
-    EXPECT_EQ(FieldTextToDouble("--1"), 0.0);
-    EXPECT_EQ(FieldTextToDouble(".5"), 0.5);
+    EXPECT_EQ(AsciiToDouble(" 1.5abc"), 1.5);
+    EXPECT_EQ(AsciiToDouble("+9.9E37"), 9.9e37);
+    EXPECT_EQ(AsciiToDouble("-2e3,4"), -2000.0);
+    EXPECT_EQ(AsciiToDouble("abc"), 0.0);
+    EXPECT_EQ(AsciiToDouble(""), 0.0);
+    EXPECT_EQ(AsciiToDouble("--1"), 0.0);
+    EXPECT_EQ(AsciiToDouble(".5"), 0.5);
 }
 
 }  // namespace
