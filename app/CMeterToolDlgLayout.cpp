@@ -56,6 +56,23 @@ QFrame* Lamp(QWidget* parent, int id) {
     return lamp;
 }
 
+// The function name of a device line (main or second value).
+QLabel* FunctionName(QWidget* parent, int id) {
+    auto* label = Named(new QLabel(parent), id);
+    label->setProperty("role", "function");
+    label->setMinimumWidth(52);
+    return label;
+}
+
+// A value field of a device line, in the large digit style.
+QLabel* ValueField(QWidget* parent, int id) {
+    auto* label = Named(new QLabel("0", parent), id);
+    label->setProperty("role", "value");
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
 // The families every text falls back on, so that the Chinese texts render
 // whatever the first family covers.
 QStringList FamiliesWith(const QString& first, bool simplifiedFirst) {
@@ -261,23 +278,13 @@ QWidget* CMeterToolDlg::BuildDisplayPanel() {
         line.lamp = Lamp(panel, kMainLamps[at]);
         line.caption = Named(new QLabel(QString("Multimeter Device -- %1").arg(i + 1), panel),
                              kDeviceCaptions[at]);
-        line.functionName = Named(new QLabel(panel), kFunctionNames[at]);
-        line.functionName->setProperty("role", "function");
-        line.functionName->setMinimumWidth(52);
-        line.value = Named(new QLabel("0", panel), kMainValues[at]);
-        line.value->setProperty("role", "value");
-        line.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        line.value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line.functionName = FunctionName(panel, kFunctionNames[at]);
+        line.value = ValueField(panel, kMainValues[at]);
         line.secondMarker = Named(new QLabel("ND", panel), kSecondMarkers[at]);
         line.secondMarker->setProperty("role", "marker");
         line.secondLamp = Lamp(panel, kSecondLamps[at]);
-        line.secondName = Named(new QLabel(panel), kSecondFunctionNames[at]);
-        line.secondName->setProperty("role", "function");
-        line.secondName->setMinimumWidth(52);
-        line.secondValue = Named(new QLabel("0", panel), kSecondValues[at]);
-        line.secondValue->setProperty("role", "value");
-        line.secondValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        line.secondValue->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line.secondName = FunctionName(panel, kSecondFunctionNames[at]);
+        line.secondValue = ValueField(panel, kSecondValues[at]);
         // The chart line selectors sit beside the lamps of their lines.
         for (int second = 0; second < 2; ++second) {
             const int chartLine = i + 4 * second;

@@ -98,20 +98,7 @@ int MeterTool::CheckConnectionChanged() {
     if (!m_startedEmpty) return 1;
     // The program found no meter when it last looked. If meters can be found
     // now, the list no longer tells the truth: ask for a Refresh first.
-    bool present = false;
-    ViSession rm = VI_NULL;
-    if (viOpenDefaultRM(&rm) >= VI_SUCCESS) {
-        for (const std::string& pattern : {UsbSearchPattern(), GpibSearchPattern()}) {
-            ViFindList list = VI_NULL;
-            ViUInt32 count = 0;
-            char desc[VI_FIND_BUFLEN] = {};
-            if (viFindRsrc(rm, pattern.c_str(), &list, &count, desc) >= VI_SUCCESS && count > 0)
-                present = true;
-            if (list != VI_NULL) viClose(list);
-        }
-        viClose(rm);
-    }
-    if (!present) return 1;
+    if (!AnyMeterFindable()) return 1;
     m_prompter.warn(m_texts.GetText(
         "1031", "Connection status has changed.Please select \"Refresh\"."));
     return -1;

@@ -81,6 +81,8 @@ bool ReadingLoop::OnStartReading() {
     } else {
         m_activeSlots.push_back(function.currentSlot());
     }
+    m_activeLines.clear();
+    for (std::size_t i = 0; i < m_activeSlots.size(); ++i) m_activeLines.push_back(static_cast<int>(i));
     if (!m_multiMode) function.SetDisplaySlot(function.currentSlot());
     // Second values are shown and charted while a second function is chosen.
     m_dualDisplay = function.secondActive();
@@ -221,7 +223,8 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
         if (second.chartable) chart.storePoint(kChartSlots + position, second.value);
     }
 
-    if (SaveFlagFor(position) && m_tool.saving().IsOpen(position) && status == VI_SUCCESS) {
+    // Only saving positions that passed the start-of-saving check are open.
+    if (m_tool.saving().IsOpen(position) && status == VI_SUCCESS) {
         const DbStatus saved = m_tool.saving().AppendReading(position, parsed.main, parsed.second);
         if (!saved.ok()) {
             // The reading is not in the record: stop, so that nothing more is
@@ -242,9 +245,7 @@ void ReadingLoop::OnTimer() {
     ++m_tickCount;
     ChartModel& chart = m_tool.chart();
 
-    std::vector<int> lines;
-    for (std::size_t i = 0; i < m_activeSlots.size(); ++i) lines.push_back(static_cast<int>(i));
-    chart.advance(lines, !m_pipelined);
+    chart.advance(m_activeLines, !m_pipelined);
 
     bool countedArrival = false;
     for (std::size_t i = 0; i < m_activeSlots.size() && m_reading; ++i)

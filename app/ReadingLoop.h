@@ -111,6 +111,7 @@ private:
     bool m_multiMode = false;
     std::vector<int> m_chosenSlots;   // multi-device mode, in line order
     std::vector<int> m_activeSlots;   // the meters read in this run
+    std::vector<int> m_activeLines;   // their device lines (0, 1, ...), for the chart
     bool m_dualDisplay = false;
     std::array<bool, kMaxActiveDevices> m_slotHasSecond{};
     std::array<std::string, kMaxActiveDevices> m_identity;  // per line, asked at Start

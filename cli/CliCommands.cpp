@@ -15,11 +15,17 @@
 
 namespace qm::cli {
 
-int ParseSlot(const std::string& text) {
-    if (text.empty() || text.size() > 3) return -1;
+bool ParseNumber(const std::string& text, long min, long max, long& out) {
+    if (text.empty() || text.size() > 9) return false;
     for (char c : text)
-        if (c < '0' || c > '9') return -1;
-    return std::atoi(text.c_str());
+        if (c < '0' || c > '9') return false;
+    out = std::atol(text.c_str());
+    return out >= min && out <= max;
+}
+
+int ParseSlot(const std::string& text) {
+    long slot = 0;
+    return ParseNumber(text, 0, 999, slot) ? static_cast<int>(slot) : -1;
 }
 
 

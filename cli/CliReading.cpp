@@ -5,19 +5,12 @@
 #include <cstdlib>
 
 #include "app/MeterTool.h"
+#include "cli/CliCommands.h"
 #include "cli/CliPrompter.h"
 
 namespace qm::cli {
 
 namespace {
-
-bool ParseNumber(const std::string& text, long min, long max, long& out) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    out = std::atol(text.c_str());
-    return out >= min && out <= max;
-}
 
 // Prints each device line as the window shows it: main value, and the second
 // value after a tab when the meter sent one.

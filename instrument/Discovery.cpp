@@ -9,6 +9,23 @@ namespace qm {
 std::string UsbSearchPattern() { return "USB[0-9]::" + std::string(kUsbVendorId) + "::?*INSTR"; }
 std::string GpibSearchPattern() { return "GPIB[0-9]?*INSTR"; }
 
+ViUInt32 CountMatches(ViSession rm, const std::string& pattern) {
+    ViUInt32 count = 0;
+    ViFindList list = VI_NULL;
+    char desc[VI_FIND_BUFLEN] = {};
+    if (viFindRsrc(rm, pattern.c_str(), &list, &count, desc) < VI_SUCCESS) count = 0;
+    if (list != VI_NULL) viClose(list);
+    return count;
+}
+
+bool AnyMeterFindable() {
+    ViSession rm = VI_NULL;
+    if (viOpenDefaultRM(&rm) < VI_SUCCESS) return false;
+    const bool present = CountMatches(rm, UsbSearchPattern()) + CountMatches(rm, GpibSearchPattern()) > 0;
+    viClose(rm);
+    return present;
+}
+
 bool IsSupportedIdentity(std::string_view identity) {
     for (std::string_view model : {"TX41", "TX42"}) {
         const auto pos = identity.find(model);
@@ -96,15 +113,8 @@ DiscoveryResult DiscoverInstruments(SessionTable& t) {
 
     // Count the matches of both searches first.
     char desc[VI_FIND_BUFLEN] = {};
-    for (int bus = 0; bus < 2; ++bus) {
-        t.m_findCount[bus] = 0;
-        if (t.m_rm[bus] == VI_NULL) continue;
-        ViUInt32 count = 0;
-        ViFindList list = VI_NULL;
-        if (viFindRsrc(t.m_rm[bus], patterns[bus].c_str(), &list, &count, desc) >= VI_SUCCESS)
-            t.m_findCount[bus] = count;
-        if (list != VI_NULL) viClose(list);
-    }
+    for (int bus = 0; bus < 2; ++bus)
+        t.m_findCount[bus] = t.m_rm[bus] == VI_NULL ? 0 : CountMatches(t.m_rm[bus], patterns[bus]);
     const ViUInt32 u = t.m_findCount[0];
     const ViUInt32 g = t.m_findCount[1];
     result.usbCount = u;

@@ -31,6 +31,12 @@ struct DiscoveryResult {
 std::string UsbSearchPattern();   // "USB[0-9]::0x1209::?*INSTR"
 std::string GpibSearchPattern();  // "GPIB[0-9]?*INSTR"
 
+// How many resources a search pattern matches on a resource manager, without
+// opening any of them (0 when none or on error).
+ViUInt32 CountMatches(ViSession rm, const std::string& pattern);
+// Whether any meter of our searches (USB of our vendor, GPIB) is there now.
+bool AnyMeterFindable();
+
 // Both supported models name themselves after the maker field.
 bool IsSupportedIdentity(std::string_view identity);
 
