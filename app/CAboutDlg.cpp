@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/LanguageTexts.h"
-#include "app/QtIcons.h"
+#include "ui/QtIcons.h"
 
 CAboutDlg::CAboutDlg(qm::LanguageTexts& texts, QWidget* parent) : QDialog(parent), m_texts(texts) {
     setObjectName(QString::number(kDialogId));

@@ -11,7 +11,7 @@
 
 #include "app/CMeterToolDlg.h"
 #include "app/LanguageTexts.h"
-#include "app/QtPrompter.h"
+#include "ui/QtPrompter.h"
 #include "app/YScaleTable.h"
 #include "instrument/ResourceSetup.h"
 #include "platform/Clock.h"

@@ -19,7 +19,7 @@
 #include "app/CShapeButton.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
-#include "app/QtIcons.h"
+#include "ui/QtIcons.h"
 #include "config/CDeviceSettingsDlg.h"
 #include "console/CCommandConsoleDlg.h"
 #include "records/CMultipleReadingsDlg.h"

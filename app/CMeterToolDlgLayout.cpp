@@ -21,7 +21,7 @@
 #include "app/CShapeButton.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
-#include "app/QtIcons.h"
+#include "ui/QtIcons.h"
 #include "config/FunctionControl.h"
 #include "config/FunctionTable.h"
 

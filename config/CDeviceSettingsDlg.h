@@ -2,7 +2,7 @@
 // The Device Settings page: the detailed configuration of one meter.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 class CDeviceSettingsDlg : public CPageFrame {
   public:

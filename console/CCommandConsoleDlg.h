@@ -2,7 +2,7 @@
 // The command console: free SCPI write, read and query.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 class CCommandConsoleDlg : public CPageFrame {
   public:

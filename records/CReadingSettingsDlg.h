@@ -2,7 +2,7 @@
 // The Reading Settings page: reading mode, saving and chart colours.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 class CReadingSettingsDlg : public CPageFrame {
   public:

@@ -2,7 +2,7 @@
 // The Record Chart page: plots the stored readings of one record.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 class CRecordChartDlg : public CPageFrame {
   public:

@@ -2,7 +2,7 @@
 // The Record View page: lists the records and shows the readings of one.
 // The main window owns one instance and shows it modally from its menu; the
 // page keeps its state between showings for as long as the program runs.
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 class CRecordViewDlg : public CPageFrame {
   public:

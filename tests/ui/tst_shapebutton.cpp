@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "app/CShapeButton.h"
-#include "app/QtIcons.h"
-#include "app/QtPrompter.h"
+#include "ui/QtIcons.h"
+#include "ui/QtPrompter.h"
 
 namespace {
 

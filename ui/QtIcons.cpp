@@ -1,4 +1,4 @@
-#include "app/QtIcons.h"
+#include "ui/QtIcons.h"
 
 #include <QApplication>
 #include <QFile>

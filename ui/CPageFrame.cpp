@@ -1,4 +1,4 @@
-#include "app/CPageFrame.h"
+#include "ui/CPageFrame.h"
 
 #include <QDialogButtonBox>
 #include <QFont>
