@@ -2,7 +2,6 @@
 // sysfs tree and device node: listed like any meter, and a meter pulled out
 // during a saved reading run ends it with every printed reading in the record.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <sstream>
 #include <string>
@@ -10,25 +9,13 @@
 
 #include "records/RecordTestSupport.h"
 #include "support/FakeUsbtmc.h"
+#include "support/StoredReadings.h"
 #include "support/Subprocess.h"
 
 namespace qm {
 namespace {
 
 using Bus = test::FakeUsbtmcBus;
-
-std::vector<double> StoredValues(const std::string& file) {
-    std::vector<double> values;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "select read_value from read", -1, &st, nullptr);
-        while (st && sqlite3_step(st) == SQLITE_ROW) values.push_back(sqlite3_column_double(st, 0));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return values;
-}
 
 TEST(QmcliUsb, AMeterPulledOutDuringASavedRunEndsItAndKeepsEveryPrintedReading) {
     test::TempDir dir;
@@ -58,7 +45,7 @@ TEST(QmcliUsb, AMeterPulledOutDuringASavedRunEndsItAndKeepsEveryPrintedReading) 
     for (std::string line; std::getline(lines, line);) printed.push_back(line);
     ASSERT_FALSE(printed.empty());
     EXPECT_LT(printed.size(), 100u);
-    EXPECT_EQ(StoredValues(dir / "DB/Record 2.mdb"), std::vector<double>(printed.size(), 1.25));
+    EXPECT_EQ(test::StoredValues(dir / "DB/Record 2.mdb"), std::vector<double>(printed.size(), 1.25));
 }
 
 }  // namespace
