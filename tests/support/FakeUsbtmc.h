@@ -36,7 +36,6 @@ class FakeUsbtmcBus {
         std::string product = "4101";
         std::optional<std::string> serial;  // nullopt: no serial attribute
         Handler handler;                    // empty: a meter that never answers
-        int unplugAt = -1;  // a link breaks when its message number (1, 2, ...) arrives
     };
     static Device Usb(std::optional<std::string> serial, Handler handler = {},
                       std::string product = "4101", std::string vendor = "1209") {
@@ -89,7 +88,6 @@ class FakeUsbtmcBus {
         AddSysfsEntry(number, d);
         auto s = std::make_unique<Served>();
         s->handler = std::move(d.handler);
-        s->unplugAt = d.unplugAt;
         s->listenFd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -155,12 +153,10 @@ class FakeUsbtmcBus {
         std::mutex mutex;
         std::vector<std::string> received;
         Handler handler;
-        int unplugAt = -1;
     };
 
     static void Serve(Served& s) {
         std::vector<int> clients;
-        std::map<int, int> counts;  // messages per link
         std::vector<char> buf(1 << 17);
         for (;;) {
             std::vector<pollfd> fds{{s.wake[0], POLLIN, 0}, {s.listenFd, POLLIN, 0}};
@@ -176,7 +172,6 @@ class FakeUsbtmcBus {
                 const int c = fds[i].fd;
                 const ssize_t n = recv(c, buf.data(), buf.size(), 0);
                 if (n <= 0) {
-                    counts.erase(c);
                     close(c);
                     std::erase(clients, c);
                     continue;
@@ -185,12 +180,6 @@ class FakeUsbtmcBus {
                 {
                     std::lock_guard lock(s.mutex);
                     s.received.push_back(message);
-                    if (++counts[c] == s.unplugAt) {
-                        counts.erase(c);
-                        close(c);
-                        std::erase(clients, c);
-                        continue;
-                    }
                 }
                 if (!s.handler) continue;
                 if (const std::optional<std::string> answer = s.handler(message))
