@@ -1,5 +1,7 @@
 #include "app/MeterTool.h"
 
+#include "instrument/UsbAccess.h"
+
 namespace qm {
 
 MeterTool::MeterTool(Prompter& prompter, const TextSource& texts, Clock& clock)
@@ -51,6 +53,8 @@ RefreshView MeterTool::Refresh(bool selectFirst) {
     if (m_loop->reading()) m_loop->OnStopReading();
     m_sessions.CloseAll();
     const DiscoveryResult found = DiscoverInstruments(m_sessions);
+    // A meter plugged in but not openable would otherwise just be missing.
+    if (const std::string problems = UsbAccessProblems(); !problems.empty()) m_prompter.warn(problems);
     m_slots = found.devices;
     m_deviceCount = static_cast<int>(m_slots.size());
     m_startedEmpty = m_slots.empty();

@@ -40,8 +40,11 @@ fs::path ExecutableFolder() {
 }
 
 fs::path InstalledDataFolder() {
-#ifdef QM_DATA_DIR
-    return QM_DATA_DIR;
+#ifdef QM_DATA_DIR_FROM_BIN
+    // Found from the program's own place rather than a prefix fixed at build
+    // time: the same build serves /usr (the package), /usr/local and a
+    // user's own prefix.
+    return (ExecutableFolder() / QM_DATA_DIR_FROM_BIN).lexically_normal();
 #else
     return {};
 #endif

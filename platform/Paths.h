@@ -9,7 +9,8 @@ namespace qm {
 // The folder of the running program (from /proc/self/exe); "." if unknown.
 std::filesystem::path ExecutableFolder();
 
-// The installed data folder (<prefix>/share/qm_tool) of this build.
+// The installed data folder (<prefix>/share/qm_tool), <prefix> being the
+// folder above the program's own (<prefix>/bin).
 std::filesystem::path InstalledDataFolder();
 
 // $QM_TOOL_WINDIR when set, else the installed data folder when it exists,

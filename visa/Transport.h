@@ -1,6 +1,6 @@
 #pragma once
 // One link to one instrument, as a session sees it. Each backend (sim, tcp,
-// later usbtmc) is one class in one file behind this interface; the session
+// usbtmc) is one class in one file behind this interface; the session
 // layer above adds handles, attributes, formatting and the sticky
 // connection-lost state.
 #include <cstddef>

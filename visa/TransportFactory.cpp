@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "visa/TcpTransport.h"
+#include "visa/UsbtmcTransport.h"
 
 namespace qm::visa {
 
@@ -33,7 +34,7 @@ struct Backend {
     ViStatus (*open)(const ResourceEntry&, const OpenContext&, std::unique_ptr<Transport>&);
 };
 
-// A usbtmc backend joins this list when it exists.
+// Meters on USB need no table entry: the usbtmc backend finds them itself.
 constexpr Backend kBackends[] = {{"sim", openSim}, {"tcp", openTcp}};
 
 }  // namespace
@@ -47,6 +48,7 @@ ViStatus openTransport(const ResourceEntry& entry, const OpenContext& context,
 
 ViStatus openSocketTransport(const ResourceName& name, ViUInt32 timeoutMs,
                              std::unique_ptr<Transport>& out) {
+    if (name.interfaceType == VI_INTF_USB) return UsbtmcTransport::open(name, timeoutMs, out);
     if (name.resourceClass != "SOCKET" || name.port == 0) return VI_ERROR_RSRC_NFOUND;
     std::unique_ptr<TcpTransport> tcp;
     const ViStatus status = TcpTransport::connect(name.host, name.port, timeoutMs, tcp);

@@ -1,6 +1,7 @@
 #pragma once
 // Creates the transport of a resource: by backend name for a table entry,
-// or straight from a TCPIP0::host::port::SOCKET descriptor.
+// or straight from a TCPIP0::host::port::SOCKET descriptor or the descriptor
+// of a meter on USB (usbtmc).
 #include <cstddef>
 #include <memory>
 

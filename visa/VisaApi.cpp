@@ -8,6 +8,7 @@
 
 #include "visa/ResourceExpression.h"
 #include "visa/TransportFactory.h"
+#include "visa/UsbtmcTransport.h"
 #include "visa/VisaFormat.h"
 #include "visa/VisaState.h"
 #include "visa/visa.h"
@@ -91,6 +92,10 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt3
         if (entries[i].backend == "sim" && state.simDevices->lost(i)) continue;
         if (pattern->matches(entries[i].descriptor)) list->matches.push_back(entries[i].descriptor);
     }
+    // Meters on USB (kernel usbtmc driver) after the table's, each once.
+    for (const UsbtmcDevice& usb : enumerateUsbtmc())
+        if (pattern->matches(usb.descriptor) && !state.table.find(usb.descriptor))
+            list->matches.push_back(usb.descriptor);
     if (list->matches.empty()) return VI_ERROR_RSRC_NFOUND;
     copyDescriptor(desc, list->matches.front());
     if (retCnt) *retCnt = static_cast<ViUInt32>(list->matches.size());

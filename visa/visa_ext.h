@@ -5,6 +5,7 @@
 // must also build against one keeps these calls in the places that choose the
 // simulated set-up (program start-up and tests).
 #include <string>
+#include <vector>
 
 #include "visa/visatype.h"
 
@@ -44,6 +45,10 @@ Clock& simulationClock();
 
 // The simulated meter behind an open session, or nullptr (tests only).
 qm::sim::SimEndpoint* simEndpointOf(ViSession session);
+
+// Meters on USB that a search with `pattern` would find but whose device node
+// this user may not open: one message each, naming the file and the fix.
+std::vector<std::string> usbAccessProblems(const std::string& pattern);
 
 // Closes every session and resource manager and forgets the table (tests).
 void resetForTests();
