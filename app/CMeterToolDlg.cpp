@@ -57,7 +57,7 @@ CMeterToolDlg::CMeterToolDlg(qm::Prompter& prompter, qm::Clock& clock, const Opt
     m_multipleReadingsDlg = new CMultipleReadingsDlg(m_texts, this);
     m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, this);
     m_deviceSettingsDlg = new CDeviceSettingsDlg(m_texts, this);
-    m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, this);
+    m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, m_tool, this);
 
     BuildMenu();
     BuildToolBar();
