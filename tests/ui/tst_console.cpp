@@ -201,6 +201,13 @@ class TestConsole : public QObject {
             c.Send("*IDN?", Dlg::kQueryButton);
             QVERIFY(qm::test::SaveSmallestShot(c.page, QString("console-%1").arg(suffix)));
         }
+        {
+            MainWindowBench empty;
+            empty.UseNone();
+            empty.Open({std::string(qm::kLanguageChineseTraditional)});
+            ConsolePage c(empty);
+            QVERIFY(qm::test::SaveSmallestShot(c.page, "console-no-meter-zh-tw"));
+        }
         // The history list as it opens under the send edit.
         MainWindowBench bench;
         QVERIFY(bench.UseBuiltin());
