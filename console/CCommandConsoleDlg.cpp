@@ -125,6 +125,10 @@ CCommandConsoleDlg::CCommandConsoleDlg(const qm::TextSource& texts, qm::MeterToo
     m_received->setReadOnly(true);
     m_received->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_received->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Lines break between words only: breaking a long unbroken answer
+    // anywhere costs time that grows with the square of its length (minutes
+    // for a megabyte), while one long line is laid out at once.
+    m_received->setWordWrapMode(QTextOption::WordWrap);
     m_received->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_received->setMinimumHeight(96);
     grid->addWidget(m_received, 5, 0);
@@ -170,12 +174,11 @@ void CCommandConsoleDlg::ApplyPageTexts() {
 }
 
 void CCommandConsoleDlg::OnQuery() {
-    qm::ConsoleResult result;
     {
         qm::WaitCursor wait(m_tool.prompter());
-        result = m_console.Query(m_deviceChoice->currentIndex(), m_sendEdit->text().toStdString());
+        ShowReceived(
+            m_console.Query(m_deviceChoice->currentIndex(), m_sendEdit->text().toStdString()));
     }
-    ShowReceived(result);
     UpdateHistory();
     m_sendEdit->setFocus();
 }
@@ -189,12 +192,8 @@ void CCommandConsoleDlg::OnWrite() {
 }
 
 void CCommandConsoleDlg::OnRead() {
-    qm::ConsoleResult result;
-    {
-        qm::WaitCursor wait(m_tool.prompter());
-        result = m_console.Read(m_deviceChoice->currentIndex());
-    }
-    ShowReceived(result);
+    qm::WaitCursor wait(m_tool.prompter());
+    ShowReceived(m_console.Read(m_deviceChoice->currentIndex()));
 }
 
 void CCommandConsoleDlg::OnHistorySelChange(int index) {

@@ -172,6 +172,29 @@ class TestConsole : public QObject {
         QVERIFY(bench.prompter.messages.empty());
     }
 
+    void longAndOddAnswersAreShownWhole() {
+        MainWindowBench bench;
+        const std::string head = "Varnet,TX42,SN7,";
+        const std::string longId = head + std::string(3000, 'x') + "-end";
+        QVERIFY(bench.UseTable(qm::test::MeterSection("USB0::0x1209::0x4101::SN7::INSTR", "TX42",
+                                                      "SN7", "identity=" + longId)));
+        bench.Open();
+        ConsolePage c(bench);
+        c.Send("*IDN?", Dlg::kQueryButton);
+        QCOMPARE(c.Received(), QString::fromStdString(longId));
+
+        // Bytes that are no text at all still show, and the next answer is its own.
+        auto* endpoint = qm::visa::simEndpointOf(bench.window->tool().sessions().slotSession(0));
+        qm::sim::Faults garbage;
+        garbage.garbage = true;
+        endpoint->setFaults(garbage);
+        c.Send("func?", Dlg::kQueryButton);
+        QVERIFY(!c.Received().isEmpty());
+        endpoint->setFaults({});
+        c.Send("func?", Dlg::kQueryButton);
+        QCOMPARE(c.Received(), QString("\"VOLT\""));
+    }
+
     void withoutMetersTheActionsAreOff() {
         MainWindowBench bench;
         bench.UseNone();
