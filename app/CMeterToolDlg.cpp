@@ -26,6 +26,7 @@
 #include "records/CReadingSettingsDlg.h"
 #include "records/CRecordChartDlg.h"
 #include "records/CRecordViewDlg.h"
+#include "ui/CPageFrame.h"
 
 using namespace qm::mainwindow;
 
@@ -57,7 +58,7 @@ CMeterToolDlg::CMeterToolDlg(qm::Prompter& prompter, qm::Clock& clock, const Opt
     m_multipleReadingsDlg = new CMultipleReadingsDlg(m_texts, this);
     m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, this);
     m_deviceSettingsDlg = new CDeviceSettingsDlg(m_texts, this);
-    m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, this);
+    m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, m_tool, this);
 
     BuildMenu();
     BuildToolBar();
@@ -168,6 +169,7 @@ void CMeterToolDlg::ApplyLanguage(const std::string& language) {
             it->second->setText(FromStd(m_texts.GetText(label.key, label.englishDefault)));
     }
     ApplyFonts();
+    for (CPageFrame* page : findChildren<CPageFrame*>()) page->ApplyTexts();
 }
 
 // --- device list and selection ------------------------------------------------
@@ -369,7 +371,7 @@ void CMeterToolDlg::OnCommandControl() {
 
 void CMeterToolDlg::OnAbout() {
     {
-        CAboutDlg box(m_texts, this);
+        CAboutDlg box(m_texts, m_prompter, this);
         box.exec();
     }
     ApplyLanguage(m_texts.language());

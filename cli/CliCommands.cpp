@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/MeterTool.h"
+#include "cli/CliConsole.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
 #include "config/FunctionTable.h"
@@ -44,7 +45,8 @@ int ListCommand(const MeterTool& tool) {
     return 0;
 }
 
-// The slot argument, checked against what discovery found.
+}  // namespace
+
 int SlotArgument(const MeterTool& tool, const std::string& text) {
     const int slot = ParseSlot(text);
     if (tool.devices().empty()) {
@@ -58,6 +60,8 @@ int SlotArgument(const MeterTool& tool, const std::string& text) {
     }
     return slot;
 }
+
+namespace {
 
 int QueryCommand(MeterTool& tool, const std::vector<std::string>& args) {
     if (args.size() != 3) {
@@ -153,6 +157,7 @@ int RecordsCommand(const std::vector<std::string>& args) {
 int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
     if (name == "records") return RecordsCommand(args);
+    if (name == "console") return ConsoleCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

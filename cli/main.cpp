@@ -27,7 +27,9 @@ const char* kUsage =
     "  read SLOT --count N [--interval MS] [--record R] [--yes]\n"
     "                                read SLOT N times, one line per reading; with --record\n"
     "                                save into record R (1-10)\n"
-    "  records list                  list the records of the database folder\n";
+    "  records list                  list the records of the database folder\n"
+    "  console SLOT                  send each line of standard input to SLOT; print the\n"
+    "                                answer of each command that holds a '?'\n";
 
 }  // namespace
 

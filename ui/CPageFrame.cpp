@@ -13,6 +13,8 @@ CPageFrame::CPageFrame(int dialogId, PageTexts texts, const qm::TextSource& sour
     : QDialog(parent), m_texts(texts), m_source(source) {
     setObjectName(QString::number(dialogId));
     setModal(true);
+    // The main window's fonts, so that Chinese texts use the face of the language.
+    setAttribute(Qt::WA_WindowPropagation);
     auto* layout = new QVBoxLayout(this);
     m_title = new QLabel(this);
     QFont titleFont = m_title->font();
@@ -31,7 +33,7 @@ CPageFrame::CPageFrame(int dialogId, PageTexts texts, const qm::TextSource& sour
     m_exit = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    ApplyTexts();
+    ApplyFrameTexts();
 }
 
 void CPageFrame::showEvent(QShowEvent* event) {
@@ -40,6 +42,11 @@ void CPageFrame::showEvent(QShowEvent* event) {
 }
 
 void CPageFrame::ApplyTexts() {
+    ApplyFrameTexts();
+    ApplyPageTexts();
+}
+
+void CPageFrame::ApplyFrameTexts() {
     const QString title = QString::fromStdString(m_source.GetText(m_texts.titleKey, m_texts.titleDefault));
     setWindowTitle(title);
     m_title->setText(title);
