@@ -25,6 +25,7 @@ class TcpTransport final : public Transport {
     ViStatus read(ViByte* buffer, std::size_t count, std::size_t& received) override;
     ViStatus clear() override;
     void setTimeout(ViUInt32 milliseconds) override;
+    bool endsAtTermChar() const override { return true; }  // messages are lines
 
   private:
     explicit TcpTransport(int fd);
