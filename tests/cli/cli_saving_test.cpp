@@ -2,7 +2,6 @@
 // saved unless its line says otherwise, and the record list tells why a
 // number is taken.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -15,19 +14,6 @@
 
 namespace qm {
 namespace {
-
-long long StoredRows(const std::string& file) {
-    long long rows = -1;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "select count(*) from read", -1, &st, nullptr);
-        if (st && sqlite3_step(st) == SQLITE_ROW) rows = sqlite3_column_int64(st, 0);
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return rows;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -59,7 +45,7 @@ TEST(QmcliSaving, AnswersLongerThanTheBufferArePrintedAsNotSaved) {
     EXPECT_EQ(r.out, "1.500000000000\tNOT SAVED\n1.500000000000\tNOT SAVED\n"
                      "1.500000000000\tNOT SAVED\n");
     EXPECT_NE(r.err.find("3 answers were longer than 1023 bytes"), std::string::npos) << r.err;
-    EXPECT_EQ(StoredRows(f.Record(2)), 0);
+    EXPECT_EQ(test::StoredValues(f.Record(2)).size(), 0u);
 
     // Without --record nothing is said about saving.
     auto plain = f.Read("long_answer=1", {"read", "0", "--count", "1", "--interval", "0"});
@@ -81,7 +67,7 @@ TEST(QmcliSaving, AFailedAppendIsPrintedAsNotSaved) {
     for (const auto& l : lines)
         if (l == "1.500000000000") ++shownSaved;
     EXPECT_EQ(shownSaved + 1, static_cast<long long>(lines.size()));
-    EXPECT_EQ(StoredRows(f.Record(4)), shownSaved);
+    EXPECT_EQ(static_cast<long long>(test::StoredValues(f.Record(4)).size()), shownSaved);
     EXPECT_NE(r.err.find("Record 4.mdb"), std::string::npos) << r.err;
 }
 

@@ -2,6 +2,7 @@
 // Shared helpers of the record tests: a temporary folder, raw file bytes,
 // local wall-clock instants for a ManualClock.
 #include <linux/capability.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -43,6 +45,20 @@ class TempDir {
   private:
     std::string path_;
 };
+
+// The read_value column of a record file, read straight with SQLite.
+inline std::vector<double> StoredValues(const std::string& file) {
+    std::vector<double> values;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "select read_value from read", -1, &st, nullptr);
+        while (st && sqlite3_step(st) == SQLITE_ROW) values.push_back(sqlite3_column_double(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return values;
+}
 
 // Changes the working directory for one test and goes back afterwards.
 class WorkingDirectory {
