@@ -19,6 +19,8 @@ bool IsConnectionLoss(const std::string& answer, ViStatus status) {
            status == VI_ERROR_INV_OBJECT;
 }
 
+}  // namespace
+
 bool EndsAtLineFeed(ViSession session) {
     ViBoolean termChar = VI_FALSE;
     return viGetAttribute(session, VI_ATTR_TERMCHAR_EN, &termChar) == VI_SUCCESS &&
@@ -41,8 +43,6 @@ void DropUnaskedAnswers(ViSession session) {
     }
     viSetAttribute(session, VI_ATTR_TMO_VALUE, timeout);
 }
-
-}  // namespace
 
 ReadingLoop::ReadingLoop(MeterTool& tool) : m_tool(tool) {}
 

@@ -58,6 +58,13 @@ public:
     virtual void SelectionChanged(const SelectionView& selection) { (void)selection; }
 };
 
+// True when a session's answers end at a line feed (a meter on the network)
+// rather than at the bus's end of message.
+bool EndsAtLineFeed(ViSession session);
+// On such a session, drops whatever waits unasked (a stray line of the last
+// answer) without waiting for anything.
+void DropUnaskedAnswers(ViSession session);
+
 // One meter's answer in a tick, as the bus delivered it.
 struct FetchedAnswer {
     std::string text;

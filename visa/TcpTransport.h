@@ -38,6 +38,7 @@ class TcpTransport final : public Transport {
     int fd_;
     bool lost_ = false;
     ViUInt32 timeoutMs_ = 2000;
+    ViUInt32 socketTimeoutMs_ = VI_TMO_IMMEDIATE;  // what the socket holds; immediate: none set
     std::unique_ptr<ViByte[]> rx_;
     std::size_t head_ = 0;  // next unread byte of rx_
     std::size_t tail_ = 0;  // end of the bytes received into rx_
