@@ -21,6 +21,29 @@ bool IsConnectionLoss(const std::string& answer, ViStatus status) {
 
 }  // namespace
 
+bool EndsAtLineFeed(ViSession session) {
+    ViBoolean termChar = VI_FALSE;
+    return viGetAttribute(session, VI_ATTR_TERMCHAR_EN, &termChar) == VI_SUCCESS &&
+           termChar == VI_TRUE;
+}
+
+// Where answers end at a line feed (a meter on the network), a meter that
+// sends two lines for one answer leaves the second to be taken for the next
+// reading, and every later reading comes one behind. Whatever waits before a
+// reading is asked for was never asked for: it is dropped. (Where answers end
+// with the bus's end of message, both lines come in one read and only the
+// first counts.)
+void DropUnaskedAnswers(ViSession session) {
+    ViUInt32 timeout = kSessionTimeoutMs;
+    viGetAttribute(session, VI_ATTR_TMO_VALUE, &timeout);
+    if (viSetAttribute(session, VI_ATTR_TMO_VALUE, VI_TMO_IMMEDIATE) != VI_SUCCESS) return;
+    unsigned char buf[kAnswerBufferSize];
+    ViUInt32 got = 0;
+    for (int i = 0; i < 64 && viRead(session, buf, sizeof buf, &got) >= VI_SUCCESS; ++i) {
+    }
+    viSetAttribute(session, VI_ATTR_TMO_VALUE, timeout);
+}
+
 ReadingLoop::ReadingLoop(MeterTool& tool) : m_tool(tool) {}
 
 void ReadingLoop::SetMultiMode(bool multi, std::vector<int> chosenSlots) {
@@ -92,8 +115,11 @@ bool ReadingLoop::OnStartReading() {
     std::vector<SavingRequest> requests;
     std::vector<std::string> primary(m_activeSlots.size());
     m_tool.BeginOperation();
+    m_skipStatusRefresh = false;
+    m_silentReadings.fill(0);
     for (std::size_t i = 0; i < m_activeSlots.size(); ++i) {
         const int s = m_activeSlots[i];
+        m_lineDelimited[i] = EndsAtLineFeed(sessions.slotSession(s));
         primary[i] = m_tool.QueryInOperation(s, "func?\n");
         // Continuity and diode readings are told apart by the function; the
         // meter's own answer is the truth even when no button set it.
@@ -105,6 +131,12 @@ bool ReadingLoop::OnStartReading() {
                                        ? m_tool.QueryInOperation(s, "func2?\n")
                                        : std::string("NONE");
         m_slotHasSecond[i] = !second.empty() && second != "NONE";
+        if (primary[i].empty() || second.empty()) {
+            // No function answer: the meter is gone. Its record is not
+            // judged on answers that never came.
+            StopOnLostConnection(true);
+            return false;
+        }
         if (SaveFlagFor(static_cast<int>(i))) {
             requests.push_back({static_cast<int>(i), m_recordNo[i], ShortFunctionCode(primary[i]),
                                 ShortFunctionCode(second)});
@@ -161,17 +193,22 @@ void ReadingLoop::OnReadingSpeedChanged() {
     }
 }
 
-FetchedAnswer ReadingLoop::FetchFromMeter(int slot, bool pipelined) {
+FetchedAnswer ReadingLoop::FetchFromMeter(int position, int slot, bool pipelined) {
     SessionTable& sessions = m_tool.sessions();
+    const bool dropUnasked = m_lineDelimited[static_cast<std::size_t>(position)];
     FetchedAnswer fetched;
     if (pipelined) {
         const RawRead r = sessions.ReadRaw(slot);
         fetched.status = r.status;
-        if (r.ok()) {
+        // An answer that filled the buffer was read to its end too: the
+        // next reading can be asked for, or the meter would wait for ever.
+        if (r.status >= VI_SUCCESS) {
             fetched.text = r.text;
+            if (dropUnasked) DropUnaskedAnswers(sessions.slotSession(slot));
             sessions.WriteRaw(slot, "read?\n", 5);  // the next tick's reading
         }
     } else {
+        if (dropUnasked) DropUnaskedAnswers(sessions.slotSession(slot));
         const QueryResult r = sessions.QueryEx(slot, "read?\n");
         fetched.text = r.answer;
         fetched.status = r.readStatus;
@@ -188,29 +225,43 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     line.slot = slot;
 
     const FetchedAnswer fetched =
-        m_source ? m_source(slot, m_pipelined) : FetchFromMeter(slot, m_pipelined);
+        m_source ? m_source(slot, m_pipelined) : FetchFromMeter(position, slot, m_pipelined);
     const std::string& answer = fetched.text;
     const ViStatus status = fetched.status;
-    if (m_pipelined && status == VI_SUCCESS && !countedArrival) {
+    if (m_pipelined && status >= VI_SUCCESS && !countedArrival) {
         chart.countArrivedReading();
         countedArrival = true;
     }
 
     if (IsConnectionLoss(answer, status)) {
-        EndRun(EndReason::ConnectionLost);
-        m_tool.prompter().error(m_tool.texts().GetText("1001", "Check Device Connection"), "ERROR");
+        StopOnLostConnection(false);
         return;
     }
     if (status < VI_SUCCESS) {
         // No answer this tick (timeout or a read error): not a measurement.
         // Nothing is shown, charted or saved; the line says it did not answer.
+        // A meter that stays silent is lost: each read costs a whole timeout.
+        if (++m_silentReadings[pos] >= kSilentReadingsForLoss) {
+            StopOnLostConnection(true);
+            return;
+        }
         if (m_view) m_view->LineUpdated(line);
         return;
     }
+    m_silentReadings[pos] = 0;
 
+    line.saving = m_tool.saving().IsOpen(position);
     const ParsedAnswer parsed = ParseReadingAnswer(m_identity[pos], answer);
+    if (!parsed.isReading) {
+        // An answer that is not a number is no reading: shown as none,
+        // neither charted nor saved.
+        line.notANumber = true;
+        if (m_view) m_view->LineUpdated(line);
+        return;
+    }
     const std::string& slotFunction = m_tool.function().slotFunction(slot);
     line.answered = true;
+    line.truncated = status != VI_SUCCESS;
     line.hasSecond = parsed.hasSecond;
     line.secondText = FormatSecondField(parsed.second);
 
@@ -224,7 +275,8 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     }
 
     // Only saving positions that passed the start-of-saving check are open.
-    if (m_tool.saving().IsOpen(position) && status == VI_SUCCESS) {
+    // An answer cut at the buffer's end is shown but not saved.
+    if (line.saving && status == VI_SUCCESS) {
         const DbStatus saved = m_tool.saving().AppendReading(position, parsed.main, parsed.second);
         if (!saved.ok()) {
             // The reading is not in the record: stop, so that nothing more is
@@ -262,8 +314,14 @@ void ReadingLoop::OnTimer() {
 }
 
 void ReadingLoop::EndRun(EndReason reason) {
-    OnStopReading();
     m_endReason = reason;
+    OnStopReading();
+}
+
+void ReadingLoop::StopOnLostConnection(bool silent) {
+    m_skipStatusRefresh = silent;
+    EndRun(EndReason::ConnectionLost);
+    m_tool.prompter().error(m_tool.texts().GetText("1001", "Check Device Connection"), "ERROR");
 }
 
 void ReadingLoop::OnStopReading() {
@@ -290,7 +348,11 @@ void ReadingLoop::OnStopReading() {
     }
     m_pipelined = false;
     if (m_endReason == EndReason::None) m_endReason = EndReason::Stopped;
-    if (m_tool.deviceCount() > 0 && wasReading) {
+    // A meter that just failed to answer would only hold the window for
+    // another whole timeout if it were asked for its function now.
+    const bool refresh = !m_skipStatusRefresh;
+    m_skipStatusRefresh = false;
+    if (m_tool.deviceCount() > 0 && wasReading && refresh) {
         const int slot = function.currentSlot();
         if (slot != kNoSlot) {
             const SelectionView selection = m_tool.OnDeviceListSelChange(slot);

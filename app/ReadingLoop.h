@@ -24,6 +24,9 @@ struct FunctionDisplayUpdate;
 struct SelectionView;
 
 inline constexpr int kMaxActiveDevices = 4;
+// A meter that lets this many readings in a row go unanswered is taken for
+// lost: each costs a whole session timeout, and the run would never end.
+inline constexpr int kSilentReadingsForLoss = 3;
 
 // What one device line shows after a tick.
 struct LineReading {
@@ -33,6 +36,9 @@ struct LineReading {
     std::string mainText;
     std::string secondText;   // second value field text
     bool hasSecond = false;   // the meter sent a second value
+    bool notANumber = false;  // the meter answered, but not with a number: no reading (answered is false)
+    bool truncated = false;   // the answer filled the 1024-byte buffer: shown, never saved
+    bool saving = false;      // the line saves its readings in this run
     bool saved = false;       // the reading was committed to the record
 };
 
@@ -51,6 +57,13 @@ public:
     virtual void FunctionDisplayChanged(const FunctionDisplayUpdate& update) { (void)update; }
     virtual void SelectionChanged(const SelectionView& selection) { (void)selection; }
 };
+
+// True when a session's answers end at a line feed (a meter on the network)
+// rather than at the bus's end of message.
+bool EndsAtLineFeed(ViSession session);
+// On such a session, drops whatever waits unasked (a stray line of the last
+// answer) without waiting for anything.
+void DropUnaskedAnswers(ViSession session);
 
 // One meter's answer in a tick, as the bus delivered it.
 struct FetchedAnswer {
@@ -97,10 +110,13 @@ public:
     EndReason endReason() const { return m_endReason; }
 
 private:
-    FetchedAnswer FetchFromMeter(int slot, bool pipelined);
+    FetchedAnswer FetchFromMeter(int position, int slot, bool pipelined);
     void ReadDevice(int position, int slot, bool& countedArrival);
     bool SaveFlagFor(int position) const;
     void EndRun(EndReason reason);
+    // Stop, then "Check Device Connection". `silent`: the meter did not
+    // answer, so Stop does not ask it for its function once more.
+    void StopOnLostConnection(bool silent);
 
     MeterTool& m_tool;
     ReadingView* m_view = nullptr;
@@ -115,6 +131,9 @@ private:
     bool m_dualDisplay = false;
     std::array<bool, kMaxActiveDevices> m_slotHasSecond{};
     std::array<std::string, kMaxActiveDevices> m_identity;  // per line, asked at Start
+    std::array<bool, kMaxActiveDevices> m_lineDelimited{};  // per line: answers end at a line feed
+    std::array<int, kMaxActiveDevices> m_silentReadings{};  // per line: unanswered readings in a row
+    bool m_skipStatusRefresh = false;  // Stop after a meter fell silent
     bool m_pipelined = false;
     int m_tickCount = 0;
     std::array<bool, kMaxActiveDevices> m_saveFlag{};

@@ -24,15 +24,23 @@ std::string Format(const char* fmt, double v) {
 
 ParsedAnswer ParseReadingAnswer(std::string_view identity, std::string_view answer) {
     ParsedAnswer p;
+    const auto text = answer.find_first_not_of(" \t\r\n");
+    answer = text == std::string_view::npos ? std::string_view() : answer.substr(text);
+    answer = answer.substr(0, answer.find_first_of("\r\n"));
     const bool dualModel = identity.find("TX41") != std::string_view::npos ||
                            identity.find("TX42") != std::string_view::npos;
     const auto comma = answer.find(',');
     if (dualModel && comma != std::string_view::npos) {
-        p.main = AsciiToDouble(answer.substr(0, comma));
-        p.second = AsciiToDouble(answer.substr(comma + 1));
+        const auto main = LeadingNumber(answer.substr(0, comma));
+        const auto second = LeadingNumber(answer.substr(comma + 1));
+        p.main = main.value_or(0.0);
+        p.second = second.value_or(kNoSecondValue);
         p.hasSecond = true;
+        p.isReading = main && second;
     } else {
-        p.main = AsciiToDouble(answer);
+        const auto main = LeadingNumber(answer);
+        p.main = main.value_or(0.0);
+        p.isReading = main.has_value();
     }
     return p;
 }

@@ -17,9 +17,15 @@ struct ParsedAnswer {
     double main = 0.0;
     double second = kNoSecondValue;
     bool hasSecond = false;  // the answer carried two numbers
+    // The answer is a reading: every value it carries starts with a number.
+    // Text with none ("", "nan", "inf", noise) is not shown, charted or saved
+    // as a value: read as 0 it could not be told from a real zero.
+    bool isReading = false;
 };
 
 // Splits "main,second" from the dual-function models; otherwise one number.
+// Only the first line of the answer counts: a stray second line is no part
+// of the reading.
 ParsedAnswer ParseReadingAnswer(std::string_view identity, std::string_view answer);
 
 struct ClassifiedValue {

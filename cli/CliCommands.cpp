@@ -143,12 +143,15 @@ int RecordsCommand(const std::vector<std::string>& args) {
         std::fputs("qmcli: usage: qmcli records list\n", stderr);
         return 2;
     }
-    const auto labels = ListRecordViewLabels();
-    if (!labels.ok()) {
-        std::fprintf(stderr, "qmcli: %s\n", labels.error().message.c_str());
+    const auto entries = ListRecordViewEntries();
+    if (!entries.ok()) {
+        std::fprintf(stderr, "qmcli: %s\n", entries.error().message.c_str());
         return 1;
     }
-    for (const auto& label : labels.value()) std::printf("%s\n", label.c_str());
+    for (const auto& e : entries.value()) {
+        std::printf("%s\n", e.label.c_str());
+        if (e.unreadable) std::fprintf(stderr, "qmcli: %s\n", e.problem.c_str());
+    }
     return 0;
 }
 

@@ -7,21 +7,29 @@
 #include "app/MeterTool.h"
 #include "cli/CliCommands.h"
 #include "cli/CliPrompter.h"
+#include "instrument/SessionTable.h"
 
 namespace qm::cli {
 
 namespace {
 
 // Prints each device line as the window shows it: main value, and the second
-// value after a tab when the meter sent one.
+// value after a tab when the meter sent one. While saving, a reading that
+// did not reach the record says so at the end of its line.
 class CliReadingView : public ReadingView {
 public:
     void LineUpdated(const LineReading& line) override {
         if (line.answered) {
-            if (line.hasSecond)
-                std::printf("%s\t%s\n", line.mainText.c_str(), line.secondText.c_str());
-            else
-                std::printf("%s\n", line.mainText.c_str());
+            std::string text = line.mainText;
+            if (line.hasSecond) text += "\t" + line.secondText;
+            if (line.saving && !line.saved) {
+                text += "\tNOT SAVED";
+                ++unsaved;
+                if (line.truncated) ++truncated;
+            }
+            std::printf("%s\n", text.c_str());
+        } else if (line.notANumber) {
+            std::printf("NOT A NUMBER\n");
         } else {
             std::printf("NO ANSWER\n");
         }
@@ -29,6 +37,9 @@ public:
         // here keeps the terminal and the record in step even on a kill.
         std::fflush(stdout);
     }
+
+    long unsaved = 0;
+    long truncated = 0;  // of those, answers longer than the answer buffer
 };
 
 }  // namespace
@@ -98,12 +109,18 @@ int ReadCommand(MeterTool& tool, CliPrompter& prompter, int slot, const ReadOpti
     const auto reason = loop.reading() ? ReadingLoop::EndReason::Stopped : loop.endReason();
     if (loop.reading()) loop.OnStopReading();
     loop.SetView(nullptr);
+    if (view.truncated > 0) {
+        std::fprintf(stderr,
+                     "qmcli: %ld answers were longer than %zu bytes; they are shown but were not "
+                     "saved into record %d\n",
+                     view.truncated, kAnswerBufferSize - 1, options.record);
+    }
     switch (reason) {
         case ReadingLoop::EndReason::ConnectionLost:
         case ReadingLoop::EndReason::SaveFailed:
             return 1;
         default:
-            return 0;
+            return view.unsaved > 0 ? 1 : 0;
     }
 }
 

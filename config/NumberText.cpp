@@ -70,6 +70,10 @@ long DecimalMagnitude(std::string_view number) {
 }  // namespace
 
 double AsciiToDouble(std::string_view text) {
+    return LeadingNumber(text).value_or(0.0);
+}
+
+std::optional<double> LeadingNumber(std::string_view text) {
     bool negative = false;
     const std::size_t start = SkipBlanksAndSign(text, negative);
     std::size_t i = start;
@@ -79,7 +83,7 @@ double AsciiToDouble(std::string_view text) {
         ++i;
         while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
     }
-    if (digits == 0) return 0.0;
+    if (digits == 0) return std::nullopt;
     // The exponent belongs to the number only when it has digits ("1e" is 1).
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;

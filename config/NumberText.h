@@ -3,6 +3,7 @@
 // entries, user input). Both conversions read only the leading numeric prefix
 // of the text, return 0 when there is none, never throw and never look past
 // the end of the view (the text need not be NUL-terminated).
+#include <optional>
 #include <string_view>
 
 namespace qm {
@@ -15,6 +16,9 @@ namespace qm {
 // gives the largest double of its sign, one too small gives 0. Infinity, NaN
 // and hexadecimal forms are not numbers here.
 double AsciiToDouble(std::string_view text);
+// The same number, or nullopt when the text has no numeric prefix at all
+// (so that "abc" and "nan" can be told from "0").
+std::optional<double> LeadingNumber(std::string_view text);
 
 // ASCII-to-integer: optional leading white space, an optional sign and
 // decimal digits ("25ms" -> 25, "100 readings" -> 100). Saturates at the

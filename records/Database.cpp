@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -88,7 +89,8 @@ DbStatus Database::Create(const std::string& path) {
     if (fd < 0) return DbStatus::Fail(ErrnoError(errno, path, "Cannot create"));
     ::close(fd);
     path_ = path;
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                             nullptr);
     DbStatus st = rc == SQLITE_OK ? Configure() : DbStatus::Fail(ErrorOf(rc, "Cannot create"));
     if (st) st = UseWriteAheadLog();
     if (!st) {
@@ -98,12 +100,45 @@ DbStatus Database::Create(const std::string& path) {
     return st;
 }
 
+namespace {
+
+// A path as an SQLite file URI: everything but unreserved characters and
+// the folder separator percent-encoded, so that no name can add options.
+std::string FileUri(const std::string& path) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri;
+}
+
+}  // namespace
+
 DbStatus Database::Open(const std::string& path) {
+    return OpenFile(path, false);
+}
+
+DbStatus Database::OpenReadOnly(const std::string& path) {
+    return OpenFile(path, true);
+}
+
+DbStatus Database::OpenFile(const std::string& path, bool readOnly) {
     Close();
     struct stat sb {};
-    if (::stat(path.c_str(), &sb) != 0)
+    // lstat: a symbolic link is not followed to whatever file it names.
+    if (::lstat(path.c_str(), &sb) != 0)
         return DbStatus::Fail(ErrnoError(errno, path, "Cannot open"));
     const std::string name = FileNameOf(path);
+    if (S_ISLNK(sb.st_mode))
+        return DbStatus::Fail(SQLITE_NOTADB,
+                              "Cannot open " + name + ": it is a symbolic link, not a regular file");
     if (!S_ISREG(sb.st_mode))
         return DbStatus::Fail(SQLITE_NOTADB, "Cannot open " + name + ": not a regular file");
     // SQLite would take an empty file for an empty database and write into
@@ -111,11 +146,33 @@ DbStatus Database::Open(const std::string& path) {
     if (sb.st_size == 0)
         return DbStatus::Fail(SQLITE_NOTADB, "Cannot open " + name + ": the file is empty");
     path_ = path;
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    readOnly_ = readOnly;
+    int flags = SQLITE_OPEN_NOFOLLOW;
+    std::string target = path;
+    if (!readOnly) {
+        flags |= SQLITE_OPEN_READWRITE;
+    } else {
+        flags |= SQLITE_OPEN_READONLY;
+        // Without a log beside it the file holds every committed row. Read
+        // as immutable, SQLite creates no -wal and -shm files for it, which
+        // a read-only connection could never remove again.
+        struct stat wal {};
+        if (::lstat((path + "-wal").c_str(), &wal) != 0) {
+            flags |= SQLITE_OPEN_URI;
+            target = FileUri(path) + "?immutable=1";
+        }
+    }
+    int rc = sqlite3_open_v2(target.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         DbStatus st = DbStatus::Fail(ErrorOf(rc, "Cannot open"));
         Close();
         return st;
+    }
+    // A write-protected file opens read-only without a word; its log and
+    // shared-memory files would then stay behind. Say so instead.
+    if (!readOnly && sqlite3_db_readonly(db_, "main") == 1) {
+        Close();
+        return DbStatus::Fail(SQLITE_READONLY, "Cannot write to " + name + ": the file is read-only");
     }
     // Reading the schema makes SQLite look at the file header: anything that
     // is not a database fails here, before anything could be written.
@@ -140,6 +197,7 @@ void Database::Close() {
     cursors_.clear();
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
+    readOnly_ = false;
 }
 
 void Database::Register(Recordset* r) {
@@ -263,6 +321,16 @@ DbStatus Database::UseWriteAheadLog() {
     if (mode != "wal")
         return DbStatus::Fail(SQLITE_ERROR, "Cannot use write-ahead logging on " +
                                                 FileNameOf(path_) + " (journal mode " + mode + ")");
+    return DbStatus::Ok();
+}
+
+DbStatus Database::Checkpoint() {
+    if (!db_) return DbStatus::Fail(DbStatus::kMisuse, "The database is not open");
+    SuspendCursors();
+    int logFrames = 0, copied = 0;
+    const int rc =
+        sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &copied);
+    if (rc != SQLITE_OK) return DbStatus::Fail(ErrorOf(rc, "Cannot write to"));
     return DbStatus::Ok();
 }
 

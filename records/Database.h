@@ -46,9 +46,14 @@ class Database {
     // that name already exists: an existing file is never replaced.
     DbStatus Create(const std::string& path);
     // Opens an existing database file, not exclusive, not read-only. A file
-    // that is empty, not a regular file or not a SQLite database fails, and
-    // nothing is written to it.
+    // that is empty, not a regular file (a symbolic link counts as none) or
+    // not a SQLite database fails, and nothing is written to it.
     DbStatus Open(const std::string& path);
+    // Opens an existing database file for reading only, with the same checks.
+    // Nothing is created beside it: a file without a write-ahead log is read
+    // as it stands, so a read-only file or folder reads like any other.
+    DbStatus OpenReadOnly(const std::string& path);
+    bool IsReadOnly() const { return readOnly_; }
     // Closes every Recordset still open on this connection, then the file.
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
@@ -66,6 +71,9 @@ class Database {
     DbResult<std::string> IntegrityCheck();
     // Switches the file to write-ahead logging (kept in the file).
     DbStatus UseWriteAheadLog();
+    // Copies everything the write-ahead log holds into the file itself and
+    // empties the log; fails when any of it could not be written.
+    DbStatus Checkpoint();
 
     // Groups several writes (schema creation) into one transaction.
     DbStatus BeginTransaction();
@@ -87,9 +95,11 @@ class Database {
     void Unregister(Recordset* r);
     void SuspendCursors();
     DbStatus Configure();
+    DbStatus OpenFile(const std::string& path, bool readOnly);
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    bool readOnly_ = false;
     std::vector<Recordset*> cursors_;
 };
 

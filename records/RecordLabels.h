@@ -4,9 +4,10 @@
 // "Record %d", and a dated label continues with twelve blanks and
 // "( <r_date as %y / %m / %d -- %H : %M : %S> )".
 //
-// A file named like a record that cannot be read is left out of the lists
-// of files (Record View, Record Chart), and shows as plain "Record %d",
-// flagged unreadable, in the lists of all ten numbers.
+// A file named like a record that cannot be read is named once in every
+// list, as "Record %d            ( <file> cannot be read )" and flagged
+// unreadable, so that the user sees why its number is taken; such an entry
+// is never opened.
 #include <array>
 #include <string>
 #include <string_view>
@@ -22,17 +23,22 @@ struct RecordListEntry {
     int recordNo = 0;
     RecordFormat format = RecordFormat::Current;
     std::string label;
+    bool unreadable = false;
+    std::string problem;  // why, when unreadable
 };
 
 // "Record %d            ( %s )".
 std::string RecordDateLabel(int recordNo, const std::optional<DateTime>& date);
+// "Record %d            ( <file name> cannot be read )".
+std::string UnreadableRecordLabel(int recordNo, RecordFormat format);
 // "Record %d            ( %s )  - %s %s": date, stored function 1 and 2.
 std::string RecordViewLabel(int recordNo, const std::optional<DateTime>& date,
                             std::string_view function1, std::string_view function2);
 
 // Record View: for each number the current-format file when it has a date
 // row (with its functions), then independently the earlier-format file when
-// it has one; a number with both files is listed twice.
+// it has one; a number with both files is listed twice. Unreadable files of
+// either format are listed as such.
 std::vector<RecordListEntry> RecordViewEntries(std::string_view folder);
 // Record Chart: the current-format file when it has a date row; the
 // earlier-format file only when the current-format file is missing.
@@ -43,6 +49,7 @@ struct RecordChoice {
     std::string label;
     bool earlierFormat = false;  // Multiple Readings: the earlier-format file has a date row
     bool unreadable = false;     // a file of this number cannot be read: refuse saving into it
+    std::string problem;         // why, when unreadable
 };
 // Multiple Readings: the earlier-format file decides when it exists.
 std::array<RecordChoice, 10> MultipleReadingsChoices(std::string_view folder);
@@ -51,8 +58,10 @@ std::array<RecordChoice, 10> MultipleReadingsChoices(std::string_view folder);
 std::array<RecordChoice, 10> ReadingSettingsChoices(std::string_view folder,
                                                     std::string_view thirdText = {});
 
-// The Record View labels of the database folder of the current directory,
+// The Record View entries of the database folder of the current directory,
 // without changing directory or prompting (qmcli records list).
+DbResult<std::vector<RecordListEntry>> ListRecordViewEntries();
+// Their labels.
 DbResult<std::vector<std::string>> ListRecordViewLabels();
 
 }  // namespace qm

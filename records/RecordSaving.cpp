@@ -81,6 +81,7 @@ void RecordSaving::CheckRecord(int recordNo) {
     auto folder = Folder();
     if (!folder) return;
     unusableFile_.clear();
+    unusableKind_ = RecordProblem::None;
     const std::string current = RecordFilePath(*folder, recordNo, RecordFormat::Current);
     currentFileExists_ = RecordFileExists(current);
     if (currentFileExists_) {
@@ -93,6 +94,7 @@ void RecordSaving::CheckRecord(int recordNo) {
             storedFunction2_ = info.function2;
         } else {
             unusableFile_ = RecordFileName(recordNo, RecordFormat::Current);
+            unusableKind_ = info.kind;
         }
         earlierFormatOnly_ = false;
         return;
@@ -104,8 +106,11 @@ void RecordSaving::CheckRecord(int recordNo) {
         earlierFormatOnly_ = false;
         return;
     }
-    if (ProbeRecordFile(earlier, RecordFormat::Earlier).state != RecordFileState::Readable)
+    const auto earlierInfo = ProbeRecordFile(earlier, RecordFormat::Earlier);
+    if (earlierInfo.state != RecordFileState::Readable) {
         unusableFile_ = RecordFileName(recordNo, RecordFormat::Earlier);
+        unusableKind_ = earlierInfo.kind;
+    }
     state_ = RecordCheckState::BothChanged;
     earlierFormatOnly_ = true;
 }
@@ -123,6 +128,10 @@ DbStatus RecordSaving::OpenRecordForSaving(int recordNo, int slotIndex) {
     const std::string path = RecordFilePath(*folder, recordNo, RecordFormat::Current);
     const std::string name = RecordFileName(recordNo, RecordFormat::Current);
     const bool existed = RecordFileExists(path);
+    // A link, a second name, a write-protected file or folder: say which
+    // before anything is opened, created or left behind.
+    const std::string problem = RecordWriteProblem(path);
+    if (!problem.empty()) return DbStatus::Fail(EACCES, problem);
     if (!existed) {
         DbStatus st = CreateRecordFile(path, RecordLayout::MainWindow);
         if (!st) return DbStatus::Fail(st.code(), st.message() + ".");
@@ -240,7 +249,8 @@ SavingCheckOutcome RecordSaving::StartOfSavingCheck(const std::vector<SavingRequ
         SetCurrentFunctions(req.function1, req.function2);
         CheckRecord(req.recordNo);
         if (!unusableFile_.empty()) {
-            Refuse(slot, RecordCheckState::Unusable, UnreadableRecordMessage(unusableFile_));
+            Refuse(slot, RecordCheckState::Unusable,
+                   RecordProblemMessage(unusableFile_, unusableKind_));
             continue;
         }
         const auto match = CompareRecordFunctions(storedFunction1_, storedFunction2_,

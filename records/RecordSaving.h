@@ -155,6 +155,7 @@ class RecordSaving {
     bool earlierFormatOnly_ = false;
     bool currentFileExists_ = false;
     std::string unusableFile_;  // set by CheckRecord: a file of the number cannot be read
+    RecordProblem unusableKind_ = RecordProblem::None;
 };
 
 }  // namespace qm

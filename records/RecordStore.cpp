@@ -2,7 +2,9 @@
 
 #include "platform/FileAttributes.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +12,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -58,6 +62,86 @@ void RemoveOrphanSideFiles(const std::string& path) {
     if (RecordFileExists(path)) return;
     ::unlink((path + "-wal").c_str());
     ::unlink((path + "-shm").c_str());
+}
+
+void RemoveWithSideFiles(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
+}
+
+bool AllDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The process id of a build file ".Record N.mdb.PID.new" (or of its -wal,
+// -shm or -journal file); 0 for any other name.
+long BuildFileOwner(std::string_view name) {
+    constexpr std::string_view kStart = ".Record ";
+    if (name.substr(0, kStart.size()) != kStart) return 0;
+    name.remove_prefix(kStart.size());
+    for (std::string_view suffix : {"-wal", "-shm", "-journal"}) {
+        if (name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix) {
+            name.remove_suffix(suffix.size());
+            break;
+        }
+    }
+    constexpr std::string_view kNew = ".new";
+    if (name.size() <= kNew.size() || name.substr(name.size() - kNew.size()) != kNew) return 0;
+    name.remove_suffix(kNew.size());
+    const auto mdb = name.find(".mdb.");
+    if (mdb == std::string_view::npos || !AllDigits(name.substr(0, mdb))) return 0;
+    const std::string_view pid = name.substr(mdb + 5);
+    if (!AllDigits(pid) || pid.size() > 9) return 0;
+    return std::strtol(std::string(pid).c_str(), nullptr, 10);
+}
+
+// Build files of creations that were cut short: their process is gone.
+void RemoveStaleBuildFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* e = ::readdir(dir)) {
+        const long pid = BuildFileOwner(e->d_name);
+        if (pid <= 0) continue;
+        if (pid != ::getpid() && !(::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+            continue;  // still being built by a running process
+        ::unlinkat(::dirfd(dir), e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+DbStatus SyncPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return DbStatus::Fail(errno, Errno(errno));
+    const int rc = ::fsync(fd);
+    const int err = errno;
+    ::close(fd);
+    if (rc != 0 && err != EINVAL) return DbStatus::Fail(err, Errno(err));
+    return DbStatus::Ok();
+}
+
+// The closed build file must hold a whole record on disk before it takes
+// the record's name: a log that could not be folded back into it (a full
+// disk) leaves it short of its tables.
+DbStatus CheckBuiltRecord(const std::string& temp) {
+    struct stat wal {};
+    if (::lstat((temp + "-wal").c_str(), &wal) == 0 && wal.st_size > 0)
+        return DbStatus::Fail(SQLITE_IOERR, "Cannot write to " + Database::FileNameOf(temp) +
+                                                ": the file could not be completed");
+    DbStatus st = SyncPath(temp, 0);
+    if (!st)
+        return DbStatus::Fail(st.code(),
+                              "Cannot write to " + Database::FileNameOf(temp) + ": " + st.message());
+    Database check;
+    st = OpenRecordDatabase(check, temp, RecordFormat::Current, RecordAccess::ReadOnly);
+    if (!st) return st;
+    auto integrity = check.IntegrityCheck();
+    if (!integrity) return integrity.status();
+    if (*integrity != "ok")
+        return DbStatus::Fail(SQLITE_CORRUPT, "Cannot write to " + Database::FileNameOf(temp) +
+                                                  ": the file could not be completed");
+    return DbStatus::Ok();
 }
 
 }  // namespace
@@ -149,8 +233,57 @@ std::string UnreadableRecordMessage(const std::string& fileName) {
            "different record.";
 }
 
-DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat format) {
-    DbStatus st = db.Open(path);
+std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind) {
+    const std::string tail = " Please select a different record.";
+    switch (kind) {
+        case RecordProblem::SymbolicLink:
+            return fileName + " is a symbolic link, not a record file; it was left untouched." + tail;
+        case RecordProblem::NotRegular:
+            return fileName + " is not a regular file; it was left untouched." + tail;
+        case RecordProblem::NoAccess:
+            return fileName + " cannot be read: permission denied." + tail;
+        case RecordProblem::None:
+        case RecordProblem::NotARecord:
+            break;
+    }
+    return UnreadableRecordMessage(fileName);
+}
+
+std::string RecordWriteProblem(const std::string& path) {
+    const std::string name = Database::FileNameOf(path);
+    struct stat sb {};
+    if (::lstat(path.c_str(), &sb) == 0) {
+        if (S_ISLNK(sb.st_mode)) return RecordProblemMessage(name, RecordProblem::SymbolicLink);
+        if (!S_ISREG(sb.st_mode)) return RecordProblemMessage(name, RecordProblem::NotRegular);
+        if (sb.st_nlink > 1)
+            return name +
+                   " has more than one name (a hard link): saving into it would change the other "
+                   "file too. It was left untouched. Please select a different record.";
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return name +
+                   " is write-protected; readings cannot be saved into it. Please select a "
+                   "different record.";
+    }
+    // A new record, and the log of an existing one, are made in the folder.
+    const std::string folder = DirectoryOf(path);
+    // (A folder that has gone is left to the creation to report.)
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT &&
+        errno != ENOTDIR)
+        return "The database folder " + folder + " cannot be written (" + Errno(errno) +
+               "); readings cannot be saved.";
+    return {};
+}
+
+DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat format,
+                            RecordAccess access) {
+    if (access == RecordAccess::ReadWrite) {
+        // Looked at read-only first: a file that is no sound record is
+        // refused before a writing connection could leave a log beside it.
+        Database look;
+        DbStatus st = OpenRecordDatabase(look, path, format, RecordAccess::ReadOnly);
+        if (!st) return st;
+    }
+    DbStatus st = access == RecordAccess::ReadOnly ? db.OpenReadOnly(path) : db.Open(path);
     if (!st) return st;
     const std::string name = Database::FileNameOf(path);
     auto check = [&](std::string_view table,
@@ -170,11 +303,20 @@ DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat 
     if (st && format == RecordFormat::Current)
         st = check("read_function", {"r_function1", "r_function2"});
     if (st) {
-        // Walks every page of the readings: a damaged file fails here rather
-        // than half-way through a listing or an append.
-        Recordset count;
-        st = count.Open(db, "SELECT count(*) FROM read");
-        if (!st) st = DbStatus::Fail(st.code(), name + " is damaged: " + st.message());
+        // Walks every page of the readings, and every row of the small
+        // tables: a damaged file fails here rather than half-way through a
+        // listing or an append.
+        std::vector<std::string> walks = {"SELECT count(*) FROM read", "SELECT * FROM read_date"};
+        if (format == RecordFormat::Current) walks.push_back("SELECT * FROM read_function");
+        for (const std::string& sql : walks) {
+            Recordset rs;
+            st = rs.Open(db, sql);
+            while (st && !rs.IsEOF()) st = rs.MoveNext();
+            if (!st) {
+                st = DbStatus::Fail(st.code(), name + " is damaged: " + st.message());
+                break;
+            }
+        }
     }
     if (!st) {
         DbStatus failed = DbStatus::Fail(st.code(), st.message());
@@ -186,16 +328,34 @@ DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat 
 
 RecordFileInfo ProbeRecordFile(const std::string& path, RecordFormat format) {
     RecordFileInfo info;
+    const std::string name = Database::FileNameOf(path);
     struct stat sb {};
     if (::lstat(path.c_str(), &sb) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return info;
         info.state = RecordFileState::Unreadable;
-        info.problem = Database::FileNameOf(path) + ": " + Errno(errno);
+        info.kind = RecordProblem::NoAccess;
+        info.problem = name + ": " + Errno(errno);
         return info;
     }
     info.state = RecordFileState::Unreadable;
+    if (S_ISLNK(sb.st_mode)) {
+        info.kind = RecordProblem::SymbolicLink;
+        info.problem = name + " is a symbolic link";
+        return info;
+    }
+    if (!S_ISREG(sb.st_mode)) {
+        info.kind = RecordProblem::NotRegular;
+        info.problem = name + " is not a regular file";
+        return info;
+    }
+    if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) {
+        info.kind = RecordProblem::NoAccess;
+        info.problem = name + ": " + Errno(errno);
+        return info;
+    }
+    info.kind = RecordProblem::NotARecord;
     Database db;
-    DbStatus st = OpenRecordDatabase(db, path, format);
+    DbStatus st = OpenRecordDatabase(db, path, format, RecordAccess::ReadOnly);
     if (!st) {
         info.problem = st.message();
         return info;
@@ -225,30 +385,37 @@ RecordFileInfo ProbeRecordFile(const std::string& path, RecordFormat format) {
         }
     }
     info.state = RecordFileState::Readable;
+    info.kind = RecordProblem::None;
     return info;
+}
+
+std::string RecordBuildName(const std::string& fileName) {
+    return "." + fileName + "." + std::to_string(::getpid()) + ".new";
 }
 
 DbStatus CreateRecordFile(const std::string& path, RecordLayout layout) {
     const std::string name = Database::FileNameOf(path);
     if (RecordFileExists(path))
         return DbStatus::Fail(EEXIST, "Cannot create " + name + ": " + Errno(EEXIST));
+    const std::string folder = DirectoryOf(path);
+    RemoveStaleBuildFiles(folder);
     // Built under a hidden name and linked in when complete, so that a crash
-    // never leaves a half-made record behind under the record's name.
-    const std::string temp =
-        DirectoryOf(path) + "/." + name + "." + std::to_string(::getpid()) + ".new";
-    ::unlink(temp.c_str());
+    // or a full disk never leaves a half-made record under the record's name.
+    const std::string temp = folder + "/" + RecordBuildName(name);
+    const std::string tempName = Database::FileNameOf(temp);
+    // Messages name the record, not the file it is built in.
+    auto failed = [&](const DbStatus& st) {
+        RemoveWithSideFiles(temp);
+        std::string msg = st.message();
+        for (size_t at; (at = msg.find(tempName)) != std::string::npos;)
+            msg.replace(at, tempName.size(), name);
+        return DbStatus::Fail(st.code(), msg);
+    };
+    RemoveWithSideFiles(temp);
     {
         Database db;
         DbStatus st = db.Create(temp);
-        // Messages name the record, not the file it is built in.
-        auto named = [&](const DbStatus& failed) {
-            std::string msg = failed.message();
-            const std::string tempName = Database::FileNameOf(temp);
-            for (size_t at; (at = msg.find(tempName)) != std::string::npos;)
-                msg.replace(at, tempName.size(), name);
-            return DbStatus::Fail(failed.code(), msg);
-        };
-        if (!st) return named(st);
+        if (!st) return failed(st);
         st = db.BeginTransaction();
         if (st) st = db.CreateTable("read", ReadFields(layout));
         if (st) st = db.CreateTable("read_date", {{"r_date", DaoType::DateTime, 20}});
@@ -256,15 +423,17 @@ DbStatus CreateRecordFile(const std::string& path, RecordLayout layout) {
             st = db.CreateTable("read_function", {{"r_function1", DaoType::Text, 20},
                                                   {"r_function2", DaoType::Text, 20}});
         if (st) st = db.Commit();
+        // Into the file itself now, where a failure can still be seen: the
+        // fold at closing time reports none.
+        if (st) st = db.Checkpoint();
         if (!st) {
             db.Rollback();
             db.Close();
-            ::unlink(temp.c_str());
-            ::unlink((temp + "-wal").c_str());
-            ::unlink((temp + "-shm").c_str());
-            return named(st);
+            return failed(st);
         }
-    }  // closing folds the log into the file and removes it
+    }
+    DbStatus st = CheckBuiltRecord(temp);
+    if (!st) return failed(st);
     RemoveOrphanSideFiles(path);
     if (::link(temp.c_str(), path.c_str()) != 0) {
         int err = errno;
@@ -275,13 +444,10 @@ DbStatus CreateRecordFile(const std::string& path, RecordLayout layout) {
                 ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
             if (!placed) err = errno;
         }
-        if (!placed) {
-            ::unlink(temp.c_str());
-            return DbStatus::Fail(err, "Cannot create " + name + ": " + Errno(err));
-        }
-    } else {
-        ::unlink(temp.c_str());
+        if (!placed) return failed(DbStatus::Fail(err, "Cannot create " + name + ": " + Errno(err)));
     }
+    RemoveWithSideFiles(temp);
+    (void)SyncPath(folder, O_DIRECTORY);  // the new name survives a power cut
     SetHiddenSystemAttributes(path);
     return DbStatus::Ok();
 }

@@ -85,8 +85,18 @@ inline double StoredReadingValue(double v) {
 
 enum class RecordFileState { Missing, Readable, Unreadable };
 
+// Why a file named like a record cannot be used.
+enum class RecordProblem {
+    None,
+    SymbolicLink,  // a link: writing through it would change whatever it names
+    NotRegular,    // a folder, a pipe, a device
+    NoAccess,      // the file may not be read
+    NotARecord,    // empty, cut short, damaged, another program's database
+};
+
 struct RecordFileInfo {
     RecordFileState state = RecordFileState::Missing;
+    RecordProblem kind = RecordProblem::None;
     std::string problem;           // why an existing file cannot be used
     bool hasDate = false;          // read_date has a row
     std::optional<DateTime> date;  // its r_date, when that reads as a date
@@ -94,24 +104,39 @@ struct RecordFileInfo {
     std::string function1, function2;
 };
 
-// Looks at a record file without changing it.
+// Looks at a record file without changing it and without leaving anything
+// beside it (it is opened read-only).
 RecordFileInfo ProbeRecordFile(const std::string& path, RecordFormat format);
 // True when a file (or anything else) of that name exists.
 bool RecordFileExists(const std::string& path);
 // "<file> is not a record file this program can read; it was left
 // untouched. Please select a different record."
 std::string UnreadableRecordMessage(const std::string& fileName);
+// What the user is told when a record cannot be saved into because of its
+// file: the message of the problem, naming the file.
+std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind);
+// Why readings cannot be saved into the record file at path (existing or
+// not), as the user is told; empty when nothing stands in the way. Looks at
+// the database folder, and at the file when it exists: not a regular file,
+// more than one name (a hard link), write-protected.
+std::string RecordWriteProblem(const std::string& path);
 
+enum class RecordAccess { ReadWrite, ReadOnly };
 // Opens a record file and checks that it has the tables and fields of its
 // format; a failure names the file and leaves it untouched.
-DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat format);
+DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat format,
+                            RecordAccess access = RecordAccess::ReadWrite);
 
 // --- writing a record file ----------------------------------------------
 
 // Creates a current-format record with its three empty tables. The file
-// appears complete or not at all (built beside it, then linked in), and an
-// existing file of that name is never replaced.
+// appears complete or not at all: it is built under a hidden name beside the
+// record, checked once closed, and only then linked in. An existing file of
+// that name is never replaced. Hidden files left by a creation that was cut
+// short (a kill, a crash) are removed first.
 DbStatus CreateRecordFile(const std::string& path, RecordLayout layout);
+// The hidden name a record is built under by this process.
+std::string RecordBuildName(const std::string& fileName);
 // read_date: overwrites its row, or adds it.
 DbStatus StampRecordDate(Database& db, const DateTime& localDateTime);
 // read_function: overwrites its row, or adds it.

@@ -104,7 +104,11 @@ void TcpTransport::setTimeout(ViUInt32 milliseconds) {
     timeoutMs_ = milliseconds;
     // The kernel applies the timeout to a blocking recv/send, so the usual
     // read costs one recv and no poll. Zero means "wait for ever" here;
-    // VI_TMO_IMMEDIATE is served with MSG_DONTWAIT instead.
+    // VI_TMO_IMMEDIATE is served with MSG_DONTWAIT instead, so the socket
+    // keeps its last timeout: a look at what waits, and back, costs no
+    // system call for the timeouts.
+    if (milliseconds == VI_TMO_IMMEDIATE || milliseconds == socketTimeoutMs_) return;
+    socketTimeoutMs_ = milliseconds;
     timeval tv{};
     if (milliseconds != VI_TMO_INFINITE) {
         tv.tv_sec = static_cast<time_t>(milliseconds / 1000);

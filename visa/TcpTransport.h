@@ -25,6 +25,7 @@ class TcpTransport final : public Transport {
     ViStatus read(ViByte* buffer, std::size_t count, std::size_t& received) override;
     ViStatus clear() override;
     void setTimeout(ViUInt32 milliseconds) override;
+    bool endsAtTermChar() const override { return true; }  // messages are lines
 
   private:
     explicit TcpTransport(int fd);
@@ -37,6 +38,7 @@ class TcpTransport final : public Transport {
     int fd_;
     bool lost_ = false;
     ViUInt32 timeoutMs_ = 2000;
+    ViUInt32 socketTimeoutMs_ = VI_TMO_IMMEDIATE;  // what the socket holds; immediate: none set
     std::unique_ptr<ViByte[]> rx_;
     std::size_t head_ = 0;  // next unread byte of rx_
     std::size_t tail_ = 0;  // end of the bytes received into rx_

@@ -28,6 +28,10 @@ class Transport {
 
     // I/O timeout in milliseconds; VI_TMO_INFINITE waits for ever.
     virtual void setTimeout(ViUInt32 milliseconds) = 0;
+
+    // True when a read ends at the termination character (a line feed)
+    // rather than at the instrument's end of message.
+    virtual bool endsAtTermChar() const { return false; }
 };
 
 }  // namespace qm::visa

@@ -256,6 +256,12 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void* attrValue) {
         case VI_ATTR_INTF_TYPE:
             *static_cast<ViUInt16*>(attrValue) = session->parsed.interfaceType;
             return VI_SUCCESS;
+        case VI_ATTR_TERMCHAR_EN: {
+            std::lock_guard io(session->io);
+            *static_cast<ViBoolean*>(attrValue) =
+                session->transport && session->transport->endsAtTermChar() ? VI_TRUE : VI_FALSE;
+            return VI_SUCCESS;
+        }
         default:
             return VI_ERROR_NSUP_ATTR;
     }

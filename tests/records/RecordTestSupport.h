@@ -1,7 +1,10 @@
 #pragma once
 // Shared helpers of the record tests: a temporary folder, raw file bytes,
 // local wall-clock instants for a ManualClock.
+#include <linux/capability.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -42,6 +46,20 @@ class TempDir {
     std::string path_;
 };
 
+// The read_value column of a record file, read straight with SQLite.
+inline std::vector<double> StoredValues(const std::string& file) {
+    std::vector<double> values;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "select read_value from read", -1, &st, nullptr);
+        while (st && sqlite3_step(st) == SQLITE_ROW) values.push_back(sqlite3_column_double(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return values;
+}
+
 // Changes the working directory for one test and goes back afterwards.
 class WorkingDirectory {
   public:
@@ -71,6 +89,30 @@ inline bool Exists(const std::string& path) {
     struct stat sb {};
     return ::lstat(path.c_str(), &sb) == 0;
 }
+
+// For the life of the object this thread obeys file permissions even when
+// it runs as root (tests run as root in CI): a write-protected file or
+// folder is then what it is for any other user.
+class ObeyFilePermissions {
+  public:
+    ObeyFilePermissions() {
+        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[cap / 32].effective &= ~(1u << (cap % 32));
+        active_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~ObeyFilePermissions() {
+        if (active_) (void)::syscall(SYS_capset, &header_, saved_);
+    }
+    ObeyFilePermissions(const ObeyFilePermissions&) = delete;
+    ObeyFilePermissions& operator=(const ObeyFilePermissions&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2] = {};
+    bool active_ = false;
+};
 
 // The instant whose local broken-down time is the one given.
 inline Clock::WallPoint LocalWall(int y, int mo, int d, int h, int mi, int s, int ms = 0) {

@@ -67,6 +67,8 @@ const std::string kLabel2 = "Record 2            ( 19 / 11 / 30 -- 08 : 00 : 59 
 const std::string kLabel3 = "Record 3            ( 23 / 01 / 02 -- 23 : 59 : 01 )";
 const std::string kLabel3Old = "Record 3            ( 19 / 11 / 30 -- 08 : 00 : 59 )";
 const std::string kLabel7 = "Record 7            ( 24 / 03 / 05 -- 14 : 07 : 09 )";
+const std::string kLabel5 = "Record 5            ( Record 5.mdb cannot be read )";
+const std::string kLabel8 = "Record 8            ( DBfile_DB8.mdb cannot be read )";
 
 TEST_F(RecordListsTest, RecordViewListsEveryDatedFileWithItsFunctions) {
     auto entries = RecordViewEntries(folder);
@@ -75,9 +77,13 @@ TEST_F(RecordListsTest, RecordViewListsEveryDatedFileWithItsFunctions) {
         labels.push_back(e.label);
         EXPECT_EQ(ParseRecordNumber(e.label), e.recordNo);
     }
+    // Unreadable files are named, once each, so that the user sees why
+    // their numbers are taken.
     EXPECT_EQ(labels,
               (std::vector<std::string>{kLabel1 + "  - DCV NONE", kLabel2, kLabel3 + "  - ACV DCI",
-                                        kLabel3Old, kLabel7 + "  -  "}));
+                                        kLabel3Old, kLabel5, kLabel7 + "  -  ", kLabel8}));
+    for (const auto& e : entries) EXPECT_EQ(e.unreadable, e.recordNo == 5 || e.recordNo == 8);
+    EXPECT_EQ(entries[6].format, RecordFormat::Earlier);
     EXPECT_EQ(entries[1].format, RecordFormat::Earlier);
     EXPECT_EQ(entries[2].format, RecordFormat::Current);
     EXPECT_EQ(entries[3].format, RecordFormat::Earlier);
@@ -92,13 +98,14 @@ TEST_F(RecordListsTest, RecordChartListsANumberAtMostOnce) {
     std::vector<std::pair<int, std::string>> got;
     for (auto& e : RecordChartEntries(folder)) got.emplace_back(e.recordNo, e.label);
     EXPECT_EQ(got, (std::vector<std::pair<int, std::string>>{
-                       {1, kLabel1}, {2, kLabel2}, {3, kLabel3}, {7, kLabel7}}));
+                       {1, kLabel1}, {2, kLabel2}, {3, kLabel3}, {5, kLabel5}, {7, kLabel7},
+                       {8, kLabel8}}));
 }
 
 TEST_F(RecordListsTest, AllNumberListsLetTheEarlierFileDecide) {
     auto burst = MultipleReadingsChoices(folder);
-    const std::vector<std::string> expected = {kLabel1,    kLabel2,    kLabel3Old, "Record 4",
-                                               "Record 5", "Record 6", kLabel7,    "Record 8",
+    const std::vector<std::string> expected = {kLabel1, kLabel2,    kLabel3Old, "Record 4",
+                                               kLabel5, "Record 6", kLabel7,    kLabel8,
                                                "Record 9", "Record 10"};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(burst[i].label, expected[i]) << i;
