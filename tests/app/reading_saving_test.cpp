@@ -14,7 +14,6 @@
 #include "records/RecordTestSupport.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
-#include "support/StoredReadings.h"
 
 namespace qm {
 namespace {

@@ -10,7 +10,6 @@
 #include "support/FakeUsbtmc.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
-#include "support/StoredReadings.h"
 
 namespace qm {
 namespace {
