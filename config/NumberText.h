@@ -3,6 +3,7 @@
 // entries, user input). Both conversions read only the leading numeric prefix
 // of the text, return 0 when there is none, never throw and never look past
 // the end of the view (the text need not be NUL-terminated).
+#include <optional>
 #include <string_view>
 
 namespace qm {
@@ -15,6 +16,13 @@ namespace qm {
 // gives the largest double of its sign, one too small gives 0. Infinity, NaN
 // and hexadecimal forms are not numbers here.
 double AsciiToDouble(std::string_view text);
+
+// A text that is one number and nothing else (blanks around it allowed),
+// in the grammar of AsciiToDouble: "0.01", " -1e-3 ", "+5". nullopt for an
+// empty text, "abc", "0.01x", "1,5", a number too large for a double, and
+// the infinity and NaN spellings. For what the user types, where a number
+// followed by anything else is a typing error rather than a number.
+std::optional<double> ParseWholeNumber(std::string_view text);
 
 // ASCII-to-integer: optional leading white space, an optional sign and
 // decimal digits ("25ms" -> 25, "100 readings" -> 100). Saturates at the
