@@ -32,6 +32,7 @@ class CPageFrame : public QDialog {
     // Where the page puts its own controls.
     QFrame* body() const { return m_body; }
     const qm::TextSource& texts() const { return m_source; }
+    QPushButton* exitButton() const { return m_exit; }
 
   private:
     void ApplyTexts();
