@@ -6,6 +6,7 @@
 #include "app/MeterTool.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
+#include "cli/CliSettings.h"
 #include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
@@ -153,6 +154,7 @@ int RecordsCommand(const std::vector<std::string>& args) {
 int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
     if (name == "records") return RecordsCommand(args);
+    if (name == "settings" || name == "set") return SettingsCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

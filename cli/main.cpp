@@ -27,7 +27,9 @@ const char* kUsage =
     "  read SLOT --count N [--interval MS] [--record R] [--yes]\n"
     "                                read SLOT N times, one line per reading; with --record\n"
     "                                save into record R (1-10)\n"
-    "  records list                  list the records of the database folder\n";
+    "  records list                  list the records of the database folder\n"
+    "  settings SLOT                 print the Device Settings of SLOT, one NAME<TAB>VALUE a line\n"
+    "  set SLOT NAME=VALUE ...       apply settings to SLOT as the Device Settings page does\n";
 
 }  // namespace
 
