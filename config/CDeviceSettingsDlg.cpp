@@ -72,6 +72,8 @@ CDeviceSettingsDlg::CDeviceSettingsDlg(const qm::TextSource& texts, qm::DeviceSe
 
 void CDeviceSettingsDlg::BuildControls() {
     QWidget* parent = body();
+    // The controls decide how small the page may get, in every language.
+    parent->setMinimumSize(0, 0);
     auto* columns = new QHBoxLayout(parent);
 
     auto* left = new QVBoxLayout;
@@ -230,7 +232,7 @@ void CDeviceSettingsDlg::ShowView() {
     m_deviceList->setEnabled(!view.noDevice);
     FillList(m_functionList, view.functions);
 
-    m_rangeCaption->setText(FromStd(view.rangeCaption.empty() ? "Range" : view.rangeCaption));
+    m_rangeCaption->setText(FromStd(view.rangeCaption));
     FillCombo(m_range, view.range);
     m_columnCaption->setText(FromStd(view.columnCaption));
     FillCombo(m_column, view.column);
@@ -245,7 +247,6 @@ void CDeviceSettingsDlg::ShowView() {
                                                       m_setting2Caption, m_setting2})
         w->setVisible(view.secondShown);
     FillCombo(m_function2, view.function2);
-    m_function2->setEnabled(view.function2Enabled);
     m_range2Caption->setText(FromStd(view.range2Caption));
     FillCombo(m_range2, view.range2);
     m_setting2Caption->setText(FromStd(view.setting2Caption));
@@ -270,5 +271,9 @@ void CDeviceSettingsDlg::ShowView() {
              m_transducer2, m_transducer, m_set, m_columnCaption, m_transducer2Caption,
              m_transducerCaption, m_column, m_getSettings, m_function2, m_range2, m_setting2,
              m_function2Caption, m_range2Caption, m_setting2Caption})
-        w->setEnabled(enabled && (w != m_function2 || view.function2Enabled));
+        w->setEnabled(enabled);
+    m_function2->setEnabled(enabled && view.function2Enabled);
+    // Without a second function its range and setting have nothing to offer.
+    m_range2->setEnabled(enabled && !view.range2.entries.empty());
+    m_setting2->setEnabled(enabled && !view.setting2.entries.empty());
 }

@@ -232,6 +232,7 @@ std::string_view DeviceSettingsPage::selectedSensor() const {
 DeviceSettingsView DeviceSettingsPage::View() const {
     DeviceSettingsView view;
     view.noDevice = m_devices.empty();
+    view.rangeCaption = m_texts.GetText("87", "Range");
     if (view.noDevice) {
         view.devices.entries.push_back(m_texts.GetText("1000", "No Device Connected"));
         return view;

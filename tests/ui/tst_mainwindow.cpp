@@ -1,6 +1,7 @@
 // The main window around discovery: start-up with and without meters, the
 // missing language file, language texts, the model limits of each meter,
 // the function keys, Refresh, the connection guard, and the menu pages.
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -339,8 +340,10 @@ class TestMainWindow : public QObject {
         for (const auto& [id, title] : pages) {
             QString exitText;
             ModalWatch watch([&exitText](QDialog* page) {
-                for (auto* b : page->findChildren<QPushButton*>())
-                    if (!b->text().isEmpty()) exitText = b->text();
+                // The closing button sits in the page's button row.
+                for (auto* box : page->findChildren<QDialogButtonBox*>())
+                    for (auto* b : box->buttons())
+                        if (!b->text().isEmpty()) exitText = b->text();
             });
             bench.Trigger(id);
             QVERIFY2(watch.shown(), qPrintable(QString::number(id)));

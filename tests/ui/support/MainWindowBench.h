@@ -62,9 +62,14 @@ class MainWindowBench {
         return *window;
     }
 
+    // A control of the main window itself: the pages it owns reuse some of
+    // its numbers (Device Settings has its own 1015 and 1037).
     template <typename W = QWidget>
     W* Control(int id) const {
-        return window ? window->findChild<W*>(QString::number(id)) : nullptr;
+        if (!window) return nullptr;
+        for (W* w : window->findChildren<W*>(QString::number(id)))
+            if (w->window() == window.get()) return w;
+        return nullptr;
     }
     // The text a control shows (label, edit, combo or button).
     QString Text(int id) const {
