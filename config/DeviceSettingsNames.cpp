@@ -18,10 +18,6 @@ std::string LowerCase(std::string_view text) {
     return out;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-    return LowerCase(a) == LowerCase(b);
-}
-
 std::string Shown(const ComboView& combo) {
     if (combo.selected < 0 || static_cast<std::size_t>(combo.selected) >= combo.entries.size())
         return {};
@@ -64,7 +60,7 @@ template <typename NumberOf>
 std::optional<int> FindEntry(const std::vector<std::string>& labels, std::string_view value,
                              NumberOf numberOf) {
     for (std::size_t i = 0; i < labels.size(); ++i) {
-        if (SameText(labels[i], value)) return static_cast<int>(i);
+        if (EqualsIgnoringCase(labels[i], value)) return static_cast<int>(i);
     }
     const std::optional<double> number = ParseWholeNumber(value);
     if (!number) return std::nullopt;
@@ -80,10 +76,10 @@ std::optional<int> FindFunction(const DeviceSettingsPage& page, std::string_view
     for (int row = 0; row < static_cast<int>(shown.size()); ++row) {
         const auto r = static_cast<std::size_t>(row);
         const FunctionButton* button = FunctionButtonForRow(row);
-        if (SameText(shown[r], value) || SameText(g_settingsFunctionNames[r].defaultName, value) ||
-            SameText(g_functionTable[r].label, value) ||
-            SameText(g_settingsFunctionNames[r].pageKeyword, value) ||
-            (button != nullptr && SameText(button->caption, value)))
+        if (EqualsIgnoringCase(shown[r], value) || EqualsIgnoringCase(g_settingsFunctionNames[r].defaultName, value) ||
+            EqualsIgnoringCase(g_functionTable[r].label, value) ||
+            EqualsIgnoringCase(g_settingsFunctionNames[r].pageKeyword, value) ||
+            (button != nullptr && EqualsIgnoringCase(button->caption, value)))
             return row;
     }
     return std::nullopt;
@@ -91,8 +87,8 @@ std::optional<int> FindFunction(const DeviceSettingsPage& page, std::string_view
 
 std::optional<int> FindTransducer(std::string_view value) {
     for (std::size_t i = 0; i < g_transducerChoices.size(); ++i) {
-        if (SameText(g_transducerChoices[i].label, value) ||
-            SameText(g_transducerChoices[i].valueText, value))
+        if (EqualsIgnoringCase(g_transducerChoices[i].label, value) ||
+            EqualsIgnoringCase(g_transducerChoices[i].valueText, value))
             return static_cast<int>(i);
     }
     return std::nullopt;
@@ -100,7 +96,7 @@ std::optional<int> FindTransducer(std::string_view value) {
 
 const NamedSetting* Find(const std::vector<NamedSetting>& settings, std::string_view name) {
     for (const NamedSetting& s : settings) {
-        if (SameText(s.name, name)) return &s;
+        if (EqualsIgnoringCase(s.name, name)) return &s;
     }
     return nullptr;
 }
