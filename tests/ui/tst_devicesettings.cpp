@@ -18,21 +18,11 @@
 
 using namespace qm;
 using qm::test::MainWindowBench;
+using qm::test::ComboEntries;
+using qm::test::ListEntries;
 using qm::test::ModalWatch;
 
 namespace {
-
-QStringList Entries(QListWidget* list) {
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
-    return entries;
-}
-
-QStringList Entries(QComboBox* combo) {
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
-    return entries;
-}
 
 // The texts of visible controls that their control cannot show whole.
 QStringList TextsThatDoNotFit(QWidget* root) {
@@ -52,9 +42,9 @@ QStringList TextsThatDoNotFit(QWidget* root) {
                                  ->subControlRect(QStyle::CC_ComboBox, &option,
                                                   QStyle::SC_ComboBoxEditField, combo)
                                  .width();
-            for (const QString& entry : Entries(combo)) check(combo, entry, room);
+            for (const QString& entry : ComboEntries(combo)) check(combo, entry, room);
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-            for (const QString& entry : Entries(list)) check(list, entry, list->viewport()->width() - 8);
+            for (const QString& entry : ListEntries(list)) check(list, entry, list->viewport()->width() - 8);
         } else if (auto* button = qobject_cast<QPushButton*>(w)) {
             check(button, button->text(), button->width() - 12);
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -140,13 +130,13 @@ class TestDeviceSettings : public QObject {
         QCOMPARE(functions->count(), 14);
         QCOMPARE(functions->currentItem()->text(), QString("DC Voltage"));
         QCOMPARE(b.Text(1013), QString("Range"));
-        QCOMPARE(Entries(b.Control<QComboBox>(1010)),
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1010)),
                  QStringList({"AUTO", "100m Vdc", "1 Vdc", "10 Vdc", "100 Vdc", "1000 Vdc"}));
         QCOMPARE(b.Text(1085), QString("Resolution"));
         QCOMPARE(b.Control<QComboBox>(1086)->count(), 10);
         QCOMPARE(b.Text(1086), QString("1 PLC"));
         for (int id : kSecondControls) QVERIFY2(b.Shown(id), qPrintable(QString::number(id)));
-        QCOMPARE(Entries(b.Control<QComboBox>(1015)),
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1015)),
                  QStringList({"DCI", "ACV", "FREQ", "PERIOD", "TCOUPL", "NONE"}));
         QCOMPARE(b.Text(1015), QString("NONE"));
         QVERIFY(!b.Shown(1210) && !b.Shown(1208) && !b.Shown(1118));
@@ -154,12 +144,12 @@ class TestDeviceSettings : public QObject {
         // The single-function model: 12 functions, resolutions, no second function.
         b.Choose(1007, b.Control<QListWidget>(1007)->item(1)->text());
         QCOMPARE(functions->count(), 12);
-        QCOMPARE(Entries(b.Control<QComboBox>(1086)),
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1086)),
                  QStringList({"Fast 4 Digits", "Fast 5 Digits", "Fast 6 Digits", "Slow 6 Digits"}));
         for (int id : kSecondControls) QVERIFY2(!b.Shown(id), qPrintable(QString::number(id)));
         b.Choose(1110, "AC Voltage");
         QCOMPARE(b.Text(1085), QString("Bandwidth"));
-        QCOMPARE(Entries(b.Control<QComboBox>(1086)), QStringList({"3 HZ", "20 HZ", "200 HZ"}));
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1086)), QStringList({"3 HZ", "20 HZ", "200 HZ"}));
         b.Choose(1110, "Frequency");
         QCOMPARE(b.Text(1085), QString("Aperture (s)"));
         QCOMPARE(b.Text(1013), QString("Range"));
@@ -175,7 +165,7 @@ class TestDeviceSettings : public QObject {
         CDeviceSettingsDlg* page = bench.window->deviceSettingsPage();
         page->show();
         auto* list = page->findChild<QListWidget*>("1007");
-        QCOMPARE(Entries(list), QStringList({"No Device Connected"}));
+        QCOMPARE(ListEntries(list), QStringList({"No Device Connected"}));
         for (int id : {1011, 1012, 1013, 1110, 1010, 1014, 1015, 1016, 1017, 1085, 1086})
             QVERIFY2(!page->findChild<QWidget*>(QString::number(id))->isEnabled(),
                      qPrintable(QString::number(id)));
@@ -187,10 +177,10 @@ class TestDeviceSettings : public QObject {
         PageBench b;
         b.Choose(1110, "TEMP");
         QCOMPARE(b.Text(1013), QString("TYPE"));  // key 89 of the shipped file
-        QCOMPARE(Entries(b.Control<QComboBox>(1010)),
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1010)),
                  QStringList({"PT100", "D100", "F100", "PT385", "PT3916", "NTCT", "SPRTD", "USER"}));
         QVERIFY(b.Shown(1210));
-        QCOMPARE(Entries(b.Control<QComboBox>(1210)), QStringList({"2W RTD", "4W RTD"}));
+        QCOMPARE(ComboEntries(b.Control<QComboBox>(1210)), QStringList({"2W RTD", "4W RTD"}));
         QCOMPARE(b.Text(1085), QString("Unit"));
 
         b.Choose(1010, "USER");

@@ -19,21 +19,11 @@
 using namespace qm;
 using namespace qm::mainwindow;
 using qm::test::MainWindowBench;
+using qm::test::ComboEntries;
+using qm::test::ListEntries;
 using qm::test::ModalWatch;
 
 namespace {
-
-QStringList ListEntries(QListWidget* list) {
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
-    return entries;
-}
-
-QStringList ComboEntries(QComboBox* combo) {
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
-    return entries;
-}
 
 const std::string kSingleTx41 =
     qm::test::MeterSection("USB0::0x1209::0x4101::SN000009::INSTR", "TX41", "SN000009",

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -153,6 +154,18 @@ class ModalWatch : public QObject {
     bool m_shown = false;
     QString m_title;
 };
+
+// The entries of a list or combo box, in order.
+inline QStringList ListEntries(QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+    return entries;
+}
+inline QStringList ComboEntries(QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+    return entries;
+}
 
 // A resource table with one simulated meter.
 inline std::string MeterSection(const std::string& descriptor, const std::string& model,
