@@ -17,6 +17,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CShapeButton.h"
+#include "app/DeviceSettingsLink.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
 #include "ui/QtIcons.h"
@@ -57,7 +58,8 @@ CMeterToolDlg::CMeterToolDlg(qm::Prompter& prompter, qm::Clock& clock, const Opt
     m_recordViewDlg = new CRecordViewDlg(m_texts, this);
     m_multipleReadingsDlg = new CMultipleReadingsDlg(m_texts, this);
     m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, this);
-    m_deviceSettingsDlg = new CDeviceSettingsDlg(m_texts, this);
+    m_deviceSettingsDlg =
+        new CDeviceSettingsDlg(m_texts, qm::DeviceSettingsLinkFor(m_tool), m_prompter, this);
     m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, m_tool, this);
 
     BuildMenu();

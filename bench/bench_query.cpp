@@ -16,27 +16,12 @@
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
 #include "platform/Clock.h"
-#include "tests/support/Subprocess.h"
+#include "bench/BenchLanMeter.h"
 #include "visa/visa_ext.h"
 
 namespace {
 
-// One qm_sim for the whole run.
-struct LanMeter {
-    LanMeter() {
-        sim = std::make_unique<qm::test::Child>(std::vector<std::string>{
-            QM_SIM_PATH, "--listen", "127.0.0.1:0", "--model", "TX42", "--serial", "SN000090"});
-        std::string line;
-        if (sim->ReadLine(line)) port = std::atoi(line.substr(line.rfind(':') + 1).c_str());
-    }
-    std::unique_ptr<qm::test::Child> sim;
-    int port = 0;
-};
-
-LanMeter& Lan() {
-    static LanMeter lan;
-    return lan;
-}
+using qm::bench::Lan;
 
 void BM_QueryInProcess(benchmark::State& state) {
     qm::ManualClock clock;

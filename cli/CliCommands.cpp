@@ -7,6 +7,7 @@
 #include "cli/CliConsole.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
+#include "cli/CliSettings.h"
 #include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
@@ -161,6 +162,7 @@ int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
     if (name == "records") return RecordsCommand(args);
     if (name == "console") return ConsoleCommand(args);
+    if (name == "settings" || name == "set") return SettingsCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

@@ -29,7 +29,9 @@ const char* kUsage =
     "                                save into record R (1-10)\n"
     "  records list                  list the records of the database folder\n"
     "  console SLOT                  send each line of standard input to SLOT; print the\n"
-    "                                answer of each command that holds a '?'\n";
+    "                                answer of each command that holds a '?'\n"
+    "  settings SLOT                 print the Device Settings of SLOT, one NAME<TAB>VALUE a line\n"
+    "  set SLOT NAME=VALUE ...       apply settings to SLOT as the Device Settings page does\n";
 
 }  // namespace
 

@@ -10,6 +10,8 @@ char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+}  // namespace
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -17,8 +19,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string StripLineEndsAndQuotes(std::string_view answer) {
     std::string cleaned;

@@ -128,6 +128,9 @@ std::optional<int> FunctionRowFromAnswer(std::string_view answer);
 std::string_view SecondFunctionKeywordForLabel(std::string_view label);
 std::string_view SecondFunctionLabelForKeyword(std::string_view keyword);
 
+// Equality of two texts without regard to ASCII case ("dcv", "DCV").
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // Button lookups; nullptr when there is no such button. Names compare
 // without regard to ASCII case ("dcv", "Diode").
 const FunctionButton* FunctionButtonById(int controlId);

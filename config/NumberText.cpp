@@ -67,6 +67,45 @@ long DecimalMagnitude(std::string_view number) {
     return mantissa + exponent;
 }
 
+// End of the number that starts at `start` (after blanks and sign): digits
+// with an optional point, and an exponent only when it has digits ("1e" is
+// 1). `digits` counts the mantissa digits; 0 means there is no number.
+std::size_t NumberEnd(std::string_view text, std::size_t start, std::size_t& digits) {
+    std::size_t i = start;
+    digits = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    }
+    if (digits == 0) return start;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && IsDigit(text[j])) {
+            while (j < text.size() && IsDigit(text[j])) ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+// The value of a well-formed unsigned number text; `overflow` tells a value
+// too large for a double (which is then the largest double).
+double NumberValue(std::string_view number, bool& overflow) {
+    overflow = false;
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
+                                        std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        overflow = DecimalMagnitude(number) > 0;
+        value = overflow ? std::numeric_limits<double>::max() : 0.0;
+    } else if (result.ec != std::errc()) {
+        value = 0.0;
+    }
+    return value;
+}
+
 }  // namespace
 
 double AsciiToDouble(std::string_view text) {
@@ -76,33 +115,28 @@ double AsciiToDouble(std::string_view text) {
 std::optional<double> LeadingNumber(std::string_view text) {
     bool negative = false;
     const std::size_t start = SkipBlanksAndSign(text, negative);
-    std::size_t i = start;
     std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
+    const std::size_t end = NumberEnd(text, start, digits);
     if (digits == 0) return std::nullopt;
-    // The exponent belongs to the number only when it has digits ("1e" is 1).
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j])) ++j;
-            i = j;
-        }
-    }
-    const std::string_view number = text.substr(start, i - start);
-    double value = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
-                                        std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        value = DecimalMagnitude(number) > 0 ? std::numeric_limits<double>::max() : 0.0;
-    } else if (result.ec != std::errc()) {
-        value = 0.0;
-    }
+    bool overflow = false;
+    const double value = NumberValue(text.substr(start, end - start), overflow);
     if (value == 0.0) return 0.0;  // never "-0": it would show as "-0m"
+    return negative ? -value : value;
+}
+
+std::optional<double> ParseWholeNumber(std::string_view text) {
+    bool negative = false;
+    const std::size_t start = SkipBlanksAndSign(text, negative);
+    std::size_t digits = 0;
+    std::size_t end = NumberEnd(text, start, digits);
+    if (digits == 0) return std::nullopt;
+    const std::string_view number = text.substr(start, end - start);
+    while (end < text.size() && IsBlank(text[end])) ++end;
+    if (end != text.size()) return std::nullopt;
+    bool overflow = false;
+    const double value = NumberValue(number, overflow);
+    if (overflow) return std::nullopt;
+    if (value == 0.0) return 0.0;
     return negative ? -value : value;
 }
 

@@ -20,6 +20,13 @@ double AsciiToDouble(std::string_view text);
 // (so that "abc" and "nan" can be told from "0").
 std::optional<double> LeadingNumber(std::string_view text);
 
+// A text that is one number and nothing else (blanks around it allowed),
+// in the grammar of AsciiToDouble: "0.01", " -1e-3 ", "+5". nullopt for an
+// empty text, "abc", "0.01x", "1,5", a number too large for a double, and
+// the infinity and NaN spellings. For what the user types, where a number
+// followed by anything else is a typing error rather than a number.
+std::optional<double> ParseWholeNumber(std::string_view text);
+
 // ASCII-to-integer: optional leading white space, an optional sign and
 // decimal digits ("25ms" -> 25, "100 readings" -> 100). Saturates at the
 // limits of int; 0 when there are no digits.

@@ -66,5 +66,15 @@ TEST(LeadingInteger, ReadsTheLeadingDigitsAndSaturates) {
     EXPECT_EQ(LeadingInteger("-99999999999999999999"), INT_MIN);
 }
 
+TEST(ParseWholeNumber, TakesOneNumberAndNothingElse) {
+    EXPECT_EQ(ParseWholeNumber(" -1e-3 "), -0.001);
+    EXPECT_EQ(ParseWholeNumber("+5"), 5.0);
+    EXPECT_EQ(ParseWholeNumber(".5"), 0.5);
+    EXPECT_EQ(ParseWholeNumber("-0"), 0.0);
+    for (const char* bad : {"", " ", "-", ".", "1e", "1e5x", "0x10", "1 2", "1.2.3", "1e400"})
+        EXPECT_FALSE(ParseWholeNumber(bad).has_value()) << bad;
+    EXPECT_EQ(ParseWholeNumber("1e-400"), 0.0);  // too small to hold is zero, as for answers
+}
+
 }  // namespace
 }  // namespace qm

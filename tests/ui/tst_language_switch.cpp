@@ -51,8 +51,9 @@ TextMap TextsOf(QWidget* root) {
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
     widgets.prepend(root);
     for (QWidget* w : widgets) {
-        // Pages are windows of their own: each is walked on its own.
-        if (w != root && w->isWindow()) continue;
+        // Pages are windows of their own: each is walked on its own, with
+        // everything inside it.
+        if (w->window() != root) continue;
         Add(texts, w, "tip", w->toolTip());
         if (auto* label = qobject_cast<QLabel*>(w)) Add(texts, w, "text", label->text());
         if (auto* button = qobject_cast<QAbstractButton*>(w)) Add(texts, w, "text", button->text());

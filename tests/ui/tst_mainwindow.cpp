@@ -1,6 +1,7 @@
 // The main window around discovery: start-up with and without meters, the
 // missing language file, language texts, the model limits of each meter,
 // the function keys, Refresh, the connection guard, and the menu pages.
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -18,21 +19,11 @@
 using namespace qm;
 using namespace qm::mainwindow;
 using qm::test::MainWindowBench;
+using qm::test::ComboEntries;
+using qm::test::ListEntries;
 using qm::test::ModalWatch;
 
 namespace {
-
-QStringList ListEntries(QListWidget* list) {
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
-    return entries;
-}
-
-QStringList ComboEntries(QComboBox* combo) {
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
-    return entries;
-}
 
 const std::string kSingleTx41 =
     qm::test::MeterSection("USB0::0x1209::0x4101::SN000009::INSTR", "TX41", "SN000009",
@@ -339,8 +330,10 @@ class TestMainWindow : public QObject {
         for (const auto& [id, title] : pages) {
             QString exitText;
             ModalWatch watch([&exitText](QDialog* page) {
-                for (auto* b : page->findChildren<QPushButton*>())
-                    if (!b->text().isEmpty()) exitText = b->text();
+                // The closing button sits in the page's button row.
+                for (auto* box : page->findChildren<QDialogButtonBox*>())
+                    for (auto* b : box->buttons())
+                        if (!b->text().isEmpty()) exitText = b->text();
             });
             bench.Trigger(id);
             QVERIFY2(watch.shown(), qPrintable(QString::number(id)));

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,9 +63,14 @@ class MainWindowBench {
         return *window;
     }
 
+    // A control of the main window itself: the pages it owns reuse some of
+    // its numbers (Device Settings has its own 1015 and 1037).
     template <typename W = QWidget>
     W* Control(int id) const {
-        return window ? window->findChild<W*>(QString::number(id)) : nullptr;
+        if (!window) return nullptr;
+        for (W* w : window->findChildren<W*>(QString::number(id)))
+            if (w->window() == window.get()) return w;
+        return nullptr;
     }
     // The text a control shows (label, edit, combo or button).
     QString Text(int id) const {
@@ -148,6 +154,18 @@ class ModalWatch : public QObject {
     bool m_shown = false;
     QString m_title;
 };
+
+// The entries of a list or combo box, in order.
+inline QStringList ListEntries(QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+    return entries;
+}
+inline QStringList ComboEntries(QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+    return entries;
+}
 
 // A resource table with one simulated meter.
 inline std::string MeterSection(const std::string& descriptor, const std::string& model,
