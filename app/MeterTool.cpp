@@ -101,7 +101,12 @@ int MeterTool::CheckConnectionChanged() {
     // accept is there now, the list no longer tells the truth: ask for a
     // Refresh first. Another maker's instrument changes nothing, so a
     // Refresh that finds none leaves the commands usable.
-    if (!AcceptableMeterAppeared(m_refused)) return 1;
+    bool appeared = false;
+    {
+        WaitCursor wait(m_prompter);  // a resource not seen before is asked who it is
+        appeared = AcceptableMeterAppeared(m_refused);
+    }
+    if (!appeared) return 1;
     m_prompter.warn(m_texts.GetText(
         "1031", "Connection status has changed.Please select \"Refresh\"."));
     return -1;

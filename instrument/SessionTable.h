@@ -52,8 +52,8 @@ public:
     SessionTable& operator=(const SessionTable&) = delete;
 
     // The shared query/write operation, addressed to the meter of a device
-    // slot whatever the command says: a user's "*IDN?" to slot 3 asks the
-    // meter listed third, not whatever instrument discovery opened fourth.
+    // slot whatever the command says: a user's "*IDN?" to a slot asks that
+    // slot's meter, not the instrument discovery happened to open at that index.
     std::string Query(int slot, std::string_view command,
                       QueryVariant variant = QueryVariant::MainWindow);
     QueryResult QueryEx(int slot, std::string_view command,
