@@ -58,6 +58,7 @@ RefreshView MeterTool::Refresh(bool selectFirst) {
     m_slots = found.devices;
     m_deviceCount = static_cast<int>(m_slots.size());
     m_startedEmpty = m_slots.empty();
+    m_refused = std::set<std::string>(found.refused.begin(), found.refused.end());
     // A new list: readings go back to the single-device layout.
     m_loop->SetMultiMode(false, {});
 
@@ -100,9 +101,16 @@ SelectionView MeterTool::OnDeviceListSelChange(int index) {
 
 int MeterTool::CheckConnectionChanged() {
     if (!m_startedEmpty) return 1;
-    // The program found no meter when it last looked. If meters can be found
-    // now, the list no longer tells the truth: ask for a Refresh first.
-    if (!AnyMeterFindable()) return 1;
+    // The program found no meter when it last looked. If a meter it would
+    // accept is there now, the list no longer tells the truth: ask for a
+    // Refresh first. Another maker's instrument changes nothing, so a
+    // Refresh that finds none leaves the commands usable.
+    bool appeared = false;
+    {
+        WaitCursor wait(m_prompter);  // a resource not seen before is asked who it is
+        appeared = AcceptableMeterAppeared(m_refused);
+    }
+    if (!appeared) return 1;
     m_prompter.warn(m_texts.GetText(
         "1031", "Connection status has changed.Please select \"Refresh\"."));
     return -1;

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ public:
     SelectionView OnDeviceListSelChange(int index);
     // The guard of Start, Device Settings, Reading Settings, Multiple
     // Readings and Command Control: -1 (after telling the user) when the
-    // program started without meters and meters are present now.
+    // program started without meters and a meter it would accept is present now.
     int CheckConnectionChanged();
     // Esc, Exit and destruction.
     void CloseAll();
@@ -105,6 +106,7 @@ private:
     std::vector<DeviceSlot> m_slots;
     int m_deviceCount = 0;
     bool m_startedEmpty = true;
+    std::set<std::string> m_refused;  // resources known not to be meters (the guard's memory)
     std::string m_currentIdentity;
     std::array<bool, kMaxSessions> m_silent{};
     FunctionControl m_function;

@@ -60,10 +60,11 @@ void BM_QueryTcp(benchmark::State& state) {
 BENCHMARK(BM_QueryTcp)->ArgName("drop_unasked")->Arg(0)->Arg(1);
 
 void BM_BareSocketFloor(benchmark::State& state) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const int port = Lan().port;
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(Lan().port));
+    addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

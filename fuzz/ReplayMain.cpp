@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 static int replay(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes;
+    if (std::FILE* in = std::fopen(p.c_str(), "rbe")) {  // 'e': close-on-exec
+        char chunk[65536];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        std::fclose(in);
+    }
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return 1;
 }

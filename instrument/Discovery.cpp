@@ -18,14 +18,6 @@ ViUInt32 CountMatches(ViSession rm, const std::string& pattern) {
     return count;
 }
 
-bool AnyMeterFindable() {
-    ViSession rm = VI_NULL;
-    if (viOpenDefaultRM(&rm) < VI_SUCCESS) return false;
-    const bool present = CountMatches(rm, UsbSearchPattern()) + CountMatches(rm, GpibSearchPattern()) > 0;
-    viClose(rm);
-    return present;
-}
-
 bool IsSupportedIdentity(std::string_view identity) {
     for (std::string_view model : {"TX41", "TX42"}) {
         const auto pos = identity.find(model);
@@ -97,7 +89,7 @@ ViStatus StartSearch(SessionTable& t, int bus, const std::string& pattern, char*
 
 }  // namespace
 
-DiscoveryResult DiscoverInstruments(SessionTable& t) {
+DiscoveryResult DiscoverInstruments(SessionTable& t, const DiscoveryOptions& options) {
     DiscoveryResult result;
     t.m_slotCount = 0;
     t.m_rawCount = 0;
@@ -132,17 +124,26 @@ DiscoveryResult DiscoverInstruments(SessionTable& t) {
             if (StartSearch(t, 0, patterns[0], desc) < VI_SUCCESS) break;
         }
         const std::string descriptor(desc, strnlen(desc, VI_FIND_BUFLEN));
+        result.seen.push_back(descriptor);
+        const bool skipped = options.skip && options.skip->count(descriptor) != 0;
 
         ViSession session = VI_NULL;
-        t.m_status = viOpen(t.m_rm[bus], descriptor.c_str(), VI_NULL, VI_NULL, &session);
-        if (t.m_status < VI_SUCCESS) session = VI_NULL;
+        if (!skipped) {
+            t.m_status = viOpen(t.m_rm[bus], descriptor.c_str(), VI_NULL, VI_NULL, &session);
+            if (t.m_status < VI_SUCCESS) session = VI_NULL;
+            ++result.opened;
+        }
         t.m_rawSession[i] = session;
         t.m_rawCount = static_cast<int>(i) + 1;
-        ++result.opened;
-        if (session != VI_NULL) viSetAttribute(session, VI_ATTR_TMO_VALUE, kSessionTimeoutMs);
+        if (session != VI_NULL) viSetAttribute(session, VI_ATTR_TMO_VALUE, options.timeoutMs);
 
         const std::string identity =
-            session != VI_NULL ? t.Query(static_cast<int>(i), "*IDN?\n") : std::string();
+            session != VI_NULL
+                ? t.QueryDiscoveryIndex(static_cast<int>(i), "*IDN?\n").answer
+                : std::string();
+        // One that could not be opened may open next time: it is not refused.
+        if (session != VI_NULL && !IsSupportedIdentity(identity))
+            result.refused.push_back(descriptor);
         if (IsSupportedIdentity(identity)) {
             const int slot = t.m_slotCount;
             DeviceSlot d;
@@ -163,6 +164,18 @@ DiscoveryResult DiscoverInstruments(SessionTable& t) {
         }
     }
     return result;
+}
+
+bool AcceptableMeterAppeared(std::set<std::string>& refused, ViUInt32 probeTimeoutMs) {
+    SessionTable look;  // closes what it opened when it goes
+    const DiscoveryResult found = DiscoverInstruments(look, {probeTimeoutMs, &refused});
+    // Forget what left the bus: whatever stands there next gets asked.
+    std::set<std::string> still;
+    for (const std::string& d : found.seen)
+        if (refused.count(d)) still.insert(d);
+    still.insert(found.refused.begin(), found.refused.end());
+    refused.swap(still);
+    return !found.devices.empty();
 }
 
 }  // namespace qm

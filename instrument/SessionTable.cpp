@@ -29,23 +29,8 @@ ViSession SessionTable::slotSession(int slot) const {
     return validSlot(slot) ? m_slotSession[static_cast<std::size_t>(slot)] : VI_NULL;
 }
 
-ViSession SessionTable::SessionFor(int slot, std::string_view command, QueryVariant variant,
-                                   std::string* refusal) const {
-    const bool rawIndex =
-        command.find("*IDN?") != std::string_view::npos ||
-        (variant == QueryVariant::ReadingSettings && command.find("L0") != std::string_view::npos);
-    if (rawIndex) {
-        if (slot < 0 || slot >= m_rawCount) {
-            *refusal = "No instrument at discovery index " + std::to_string(slot) + ".";
-            return VI_NULL;
-        }
-        return m_rawSession[static_cast<std::size_t>(slot)];
-    }
-    if (!validSlot(slot)) {
-        *refusal = "No instrument in slot " + std::to_string(slot) + ".";
-        return VI_NULL;
-    }
-    const int raw = m_slotToRaw[static_cast<std::size_t>(slot)];
+ViSession SessionTable::SessionForSlot(int slot, std::string* refusal) const {
+    const int raw = validSlot(slot) ? m_slotToRaw[static_cast<std::size_t>(slot)] : -1;
     if (raw < 0 || raw >= m_rawCount) {
         *refusal = "No instrument in slot " + std::to_string(slot) + ".";
         return VI_NULL;
@@ -53,44 +38,80 @@ ViSession SessionTable::SessionFor(int slot, std::string_view command, QueryVari
     return m_rawSession[static_cast<std::size_t>(raw)];
 }
 
+namespace {
+
+// More than this many further reads of one answer (4 MiB) is a meter that
+// talks for ever; the exchange stops there.
+constexpr int kMaxFurtherReads = 4096;
+
+// Reads on while the previous read stopped because the buffer was full
+// (VI_SUCCESS_MAX_CNT) rather than at the end of the answer; `keep` receives
+// the further bytes, or they are read away. Returns the status of the last read.
+ViStatus ReadRestOfAnswer(ViSession session, ViStatus status, std::string* keep) {
+    unsigned char buf[kAnswerBufferSize];
+    for (int reads = 0; status == VI_SUCCESS_MAX_CNT && reads < kMaxFurtherReads; ++reads) {
+        ViUInt32 more = 0;
+        status = viRead(session, buf, static_cast<ViUInt32>(kAnswerBufferSize), &more);
+        if (keep && status >= VI_SUCCESS)
+            keep->append(reinterpret_cast<const char*>(buf),
+                         std::min<ViUInt32>(more, static_cast<ViUInt32>(kAnswerBufferSize)));
+    }
+    return status;
+}
+
+}  // namespace
+
 ViStatus SessionTable::ReadInto(ViSession session, QueryVariant variant, std::string& out) {
     unsigned char buf[kAnswerBufferSize];
     ViUInt32 got = 0;
-    ViStatus status = viRead(session, buf, static_cast<ViUInt32>(kAnswerBufferSize), &got);
+    const ViStatus status = viRead(session, buf, static_cast<ViUInt32>(kAnswerBufferSize), &got);
     m_retCount = got;
     got = std::min<ViUInt32>(got, static_cast<ViUInt32>(kAnswerBufferSize));
     if (variant == QueryVariant::MultipleReadings) {
-        // Long answers come in several reads: read again while one fills the buffer.
+        // Long answers come in several reads, joined. Whether more follows is
+        // the read's status, not its byte count: an answer of exactly 1024
+        // bytes ends with its read, and a further one would wait a whole timeout.
         out.assign(reinterpret_cast<const char*>(buf), got);
-        while (status >= VI_SUCCESS && got == kAnswerBufferSize) {
-            ViUInt32 more = 0;
-            const ViStatus s =
-                viRead(session, buf, static_cast<ViUInt32>(kAnswerBufferSize), &more);
-            if (s < VI_SUCCESS) break;
-            more = std::min<ViUInt32>(more, static_cast<ViUInt32>(kAnswerBufferSize));
-            out.append(reinterpret_cast<const char*>(buf), more);
-            got = more;
-            status = s;
-        }
-        return status;
+        return ReadRestOfAnswer(session, status, &out);
     }
     // One read: the text handed on ends within the buffer, so at most 1023
     // characters reach the caller.
     out.assign(reinterpret_cast<const char*>(buf),
                std::min<ViUInt32>(got, static_cast<ViUInt32>(kAnswerBufferSize - 1)));
-    if (status == VI_SUCCESS_MAX_CNT) {
-        // The rest of an over-long answer would otherwise be taken as the
-        // answer to the next command: read it away so the session stays in step.
-        ViStatus s = status;
-        for (int guard = 0; s == VI_SUCCESS_MAX_CNT && guard < 4096; ++guard) {
-            ViUInt32 more = 0;
-            s = viRead(session, buf, static_cast<ViUInt32>(kAnswerBufferSize), &more);
-        }
-    }
+    // The rest of an over-long answer would otherwise be taken as the answer
+    // to the next command: read it away so the session stays in step.
+    ReadRestOfAnswer(session, status, nullptr);
     return status;
 }
 
 QueryResult SessionTable::QueryEx(int slot, std::string_view command, QueryVariant variant) {
+    QueryResult result;
+    const ViSession session = SessionForSlot(slot, &result.refusal);
+    if (session == VI_NULL) return Refuse(std::move(result));
+    return Exchange(session, command, variant);
+}
+
+QueryResult SessionTable::QueryDiscoveryIndex(int index, std::string_view command) {
+    QueryResult result;
+    if (index < 0 || index >= m_rawCount ||
+        m_rawSession[static_cast<std::size_t>(index)] == VI_NULL) {
+        result.refusal = "No instrument at discovery index " + std::to_string(index) + ".";
+        return Refuse(std::move(result));
+    }
+    return Exchange(m_rawSession[static_cast<std::size_t>(index)], command,
+                    QueryVariant::MainWindow);
+}
+
+QueryResult SessionTable::Refuse(QueryResult result) {
+    m_answerBuf.clear();
+    m_lastReadOk = 0;
+    m_status = VI_ERROR_INV_OBJECT;
+    result.readStatus = m_status;
+    return result;
+}
+
+QueryResult SessionTable::Exchange(ViSession session, std::string_view command,
+                                   QueryVariant variant) {
     QueryResult result;
     m_answerBuf.clear();
     if (command.size() > kMaxCommandLength) {
@@ -99,13 +120,6 @@ QueryResult SessionTable::QueryEx(int slot, std::string_view command, QueryVaria
         result.refusal = "The command is longer than " + std::to_string(kMaxCommandLength) +
                          " characters; nothing was sent.";
         m_lastReadOk = 0;
-        return result;
-    }
-    const ViSession session = SessionFor(slot, command, variant, &result.refusal);
-    if (session == VI_NULL && !result.refusal.empty()) {
-        m_lastReadOk = 0;
-        m_status = VI_ERROR_INV_OBJECT;
-        result.readStatus = m_status;
         return result;
     }
 

@@ -19,9 +19,9 @@ inline constexpr ViUInt32 kSessionTimeoutMs = 20000;
 // The pages' copies of the query operation differ only in these ways.
 enum class QueryVariant {
     MainWindow,        // viWrite; one read; quotes removed
-    MultipleReadings,  // viPrintf; reads again while a read fills all 1024 bytes
+    MultipleReadings,  // viPrintf; reads on while a read ends before the end of the answer
     DeviceSettings,    // viPrintf; one read; quotes kept
-    ReadingSettings,   // viPrintf; one read; quotes kept; "L0" also addresses a raw index
+    ReadingSettings,   // viPrintf; one read; quotes kept
 };
 
 struct QueryResult {
@@ -51,13 +51,16 @@ public:
     SessionTable(const SessionTable&) = delete;
     SessionTable& operator=(const SessionTable&) = delete;
 
-    // The shared query/write operation. `slot` is a device slot, except for
-    // commands containing "*IDN?" (and "L0" in the Reading Settings variant),
-    // where it is a discovery index.
+    // The shared query/write operation, addressed to the meter of a device
+    // slot whatever the command says: a user's "*IDN?" to a slot asks that
+    // slot's meter, not the instrument discovery happened to open at that index.
     std::string Query(int slot, std::string_view command,
                       QueryVariant variant = QueryVariant::MainWindow);
     QueryResult QueryEx(int slot, std::string_view command,
                         QueryVariant variant = QueryVariant::MainWindow);
+    // The same, addressed by discovery index: discovery asks every
+    // instrument it opened before any of them has a slot.
+    QueryResult QueryDiscoveryIndex(int index, std::string_view command);
 
     // Direct write of the first `count` bytes of `text` (the live loop's
     // "read?" and "*cls" without their line feed).
@@ -90,8 +93,9 @@ public:
     int m_lastReadOk = 0;
 
 private:
-    ViSession SessionFor(int slot, std::string_view command, QueryVariant variant,
-                         std::string* refusal) const;
+    ViSession SessionForSlot(int slot, std::string* refusal) const;
+    QueryResult Exchange(ViSession session, std::string_view command, QueryVariant variant);
+    QueryResult Refuse(QueryResult result);
     ViStatus ReadInto(ViSession session, QueryVariant variant, std::string& out);
 };
 

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/RegularFile.h"
+
 namespace qm {
 namespace {
 
@@ -60,42 +62,13 @@ void ForgetCached(const fs::path& path) {
 
 enum class ReadStatus { Ok, Missing, Unreadable };
 
-// Reads a regular file whole. Devices and pipes are never opened for
-// reading, so a stray FIFO named like the language file cannot hang start-up.
-ReadStatus ReadRegularFile(const fs::path& path, std::string& bytes, FileStamp& stamp) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-    if (!S_ISREG(st.st_mode)) return ReadStatus::Unreadable;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-    ReadStatus status = ReadStatus::Ok;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kMaxProfileFileBytes) {
-        status = ReadStatus::Unreadable;
-    } else {
-        stamp = FileStamp::Of(st);
-        bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                status = ReadStatus::Unreadable;
-                break;
-            }
-            if (n == 0) break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-            // The file grew while being read: still bounded.
-            if (bytes.size() > kMaxProfileFileBytes) {
-                status = ReadStatus::Unreadable;
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    return status;
+// Reads the language file whole; a FIFO named like it cannot hang start-up.
+ReadStatus ReadProfileFile(const fs::path& path, std::string& bytes, FileStamp& stamp) {
+    const FileRead read = ReadRegularFile(path, kMaxProfileFileBytes, bytes);
+    if (read.status == FileReadStatus::Missing) return ReadStatus::Missing;
+    if (!read.ok()) return ReadStatus::Unreadable;
+    stamp = FileStamp::Of(read.info);
+    return ReadStatus::Ok;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -154,7 +127,7 @@ std::shared_ptr<const ProfileDocument> LoadProfile(const fs::path& path) {
     }
     std::string bytes;
     FileStamp stamp;
-    if (ReadRegularFile(path, bytes, stamp) != ReadStatus::Ok) return nullptr;
+    if (ReadProfileFile(path, bytes, stamp) != ReadStatus::Ok) return nullptr;
     auto doc = std::make_shared<const ProfileDocument>(ProfileDocument::FromBytes(bytes));
     std::lock_guard lock(g_cacheMutex);
     std::erase_if(g_cache, [&](const CacheEntry& e) { return e.key == key; });
@@ -182,7 +155,7 @@ bool WriteProfileString(const fs::path& path, std::string_view section,
     }
     std::string bytes;
     FileStamp stamp;
-    const ReadStatus status = ReadRegularFile(target, bytes, stamp);
+    const ReadStatus status = ReadProfileFile(target, bytes, stamp);
     if (status == ReadStatus::Unreadable) return false;
     const bool exists = status == ReadStatus::Ok;
     if (!exists) bytes.clear();

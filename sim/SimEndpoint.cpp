@@ -29,7 +29,11 @@ struct Pending {
 }  // namespace
 
 struct SimEndpoint::Impl {
-    Impl(MeterConfig c, Clock& clk) : config(std::move(c)), clock(clk), meter(config) {}
+    Impl(MeterConfig c, Clock& clk)
+        : config(std::move(c)), clock(clk), shared(std::make_shared<SimMeter>(config)),
+          meter(*shared) {}
+    Impl(std::shared_ptr<SimMeter> m, MeterConfig c, Clock& clk)
+        : config(std::move(c)), clock(clk), shared(std::move(m)), meter(*shared) {}
 
     Clock& timeClock() const { return config.faults.realTime ? systemClock() : clock; }
     bool dropDue() const {
@@ -43,7 +47,8 @@ struct SimEndpoint::Impl {
 
     MeterConfig config;
     Clock& clock;
-    SimMeter meter;
+    std::shared_ptr<SimMeter> shared;  // the meter; other links may share it
+    SimMeter& meter;
     mutable std::mutex mutex;
     std::deque<Pending> queue;
     std::size_t queuedBytes = 0;
@@ -124,6 +129,9 @@ IoOutcome SimEndpoint::Impl::take(std::size_t maxBytes, std::chrono::millisecond
 
 SimEndpoint::SimEndpoint(MeterConfig config, Clock& clock)
     : impl_(std::make_unique<Impl>(std::move(config), clock)) {}
+
+SimEndpoint::SimEndpoint(std::shared_ptr<SimMeter> meter, MeterConfig config, Clock& clock)
+    : impl_(std::make_unique<Impl>(std::move(meter), std::move(config), clock)) {}
 
 SimEndpoint::~SimEndpoint() = default;
 

@@ -47,6 +47,9 @@ struct ReadChunk {
 class SimEndpoint {
 public:
     SimEndpoint(MeterConfig config, Clock& clock);
+    // Another link to a meter that several links share (qm_sim's clients):
+    // commands reach the one meter, answers come back on this link only.
+    SimEndpoint(std::shared_ptr<SimMeter> meter, MeterConfig config, Clock& clock);
     ~SimEndpoint();
     SimEndpoint(const SimEndpoint&) = delete;
     SimEndpoint& operator=(const SimEndpoint&) = delete;

@@ -4,9 +4,11 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -18,6 +20,9 @@ namespace qm::sim {
 namespace {
 
 constexpr std::size_t kReceiveBuffer = 64 * 1024;
+// While a client's answer waits for a trigger that another client may fire,
+// its thread looks again this often.
+constexpr int kTriggerPollMs = 5;
 
 MeterConfig realTime(MeterConfig c) {
     c.faults.realTime = true;
@@ -67,12 +72,16 @@ bool isLoopbackHost(std::string_view host) {
 }
 
 SimServer::SimServer(ServerOptions options)
-    : options_(std::move(options)), endpoint_(realTime(options_.meter), systemClock()) {
-    endpoint_.meter().setCommandLogLimit(0);  // nobody reads it here; keep the loop lean
-    answer_.reserve(4096);
+    : options_(std::move(options)),
+      meter_(std::make_shared<SimMeter>(realTime(options_.meter))),
+      clients_(new Client[static_cast<std::size_t>(std::max(options_.maxClients, 1))]) {
+    options_.maxClients = std::max(options_.maxClients, 1);
+    meter_->setCommandLogLimit(0);  // nobody reads it here; keep the loop lean
 }
 
 SimServer::~SimServer() {
+    stop();
+    joinFinishedClients(true);
     const int fd = listenFd_.exchange(-1);
     if (fd >= 0) ::close(fd);
 }
@@ -109,7 +118,7 @@ std::optional<std::string> SimServer::listen() {
     if (fd < 0) return std::string("socket: ") + std::strerror(errno);
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd, 4) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd, 16) != 0) {
         const std::string err = std::strerror(errno);
         ::close(fd);
         return "cannot listen on " + options_.host + ":" + std::to_string(options_.port) + ": " +
@@ -141,78 +150,133 @@ std::string SimServer::address() const {
 void SimServer::stop() {
     stopping_ = true;
     // shutdown() is async-signal-safe and wakes a blocking accept or recv.
-    const int client = clientFd_.load();
-    if (client >= 0) ::shutdown(client, SHUT_RDWR);
+    for (int i = 0; i < options_.maxClients; ++i) {
+        const int client = clients_[i].fd.load();
+        if (client >= 0) ::shutdown(client, SHUT_RDWR);
+    }
     const int listener = listenFd_.load();
     if (listener >= 0) ::shutdown(listener, SHUT_RDWR);
+}
+
+int SimServer::claimClientSlot() {
+    for (int i = 0; i < options_.maxClients; ++i)
+        if (!clients_[i].thread.joinable()) return i;
+    return -1;
+}
+
+void SimServer::joinFinishedClients(bool all) {
+    for (int i = 0; i < options_.maxClients; ++i) {
+        Client& c = clients_[i];
+        if (c.thread.joinable() && (all || c.done.load())) c.thread.join();
+    }
 }
 
 void SimServer::run() {
     while (!stopping_) {
         const int listener = listenFd_.load();
-        if (listener < 0) return;
+        if (listener < 0) break;
         const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
-            return;
+            break;
         }
-        clientFd_ = fd;
-        if (!stopping_) serveClient(fd);
-        clientFd_ = -1;
-        ::close(fd);
+        joinFinishedClients(false);
+        const int slot = stopping_ ? -1 : claimClientSlot();
+        if (slot < 0) {
+            // One too many: closed at once, so the client learns it now
+            // instead of waiting out its timeout in the backlog.
+            ::close(fd);
+            if (!stopping_ && options_.log)
+                options_.log("refused a client: " + std::to_string(options_.maxClients) +
+                             " clients are connected already");
+            continue;
+        }
+        Client& client = clients_[slot];
+        client.done = false;
+        client.fd = fd;
+        client.thread = std::thread([this, &client] { serveClient(client); });
     }
+    stop();  // the clients end with the server
+    joinFinishedClients(true);
 }
 
-void SimServer::serveClient(int fd) {
+void SimServer::serveClient(Client& client) {
+    const int fd = client.fd.load();
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    endpoint_.resetLink();
+    // A link of its own to the shared meter: its answers, its lost state.
+    SimEndpoint link(meter_, realTime(options_.meter), systemClock());
+    std::string answer;
+    answer.reserve(4096);
     std::vector<char> buf(kReceiveBuffer);
     std::size_t begin = 0;
     std::size_t end = 0;
-    while (!stopping_) {
-        const ssize_t n = ::recv(fd, buf.data() + end, buf.size() - end, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        end += static_cast<std::size_t>(n);
-        while (begin < end) {
-            const char* start = buf.data() + begin;
-            const auto* nl = static_cast<const char*>(std::memchr(start, '\n', end - begin));
-            if (!nl) break;
-            begin = static_cast<std::size_t>(nl - buf.data()) + 1;
-            if (!serveMessage(fd, std::string_view(start, static_cast<std::size_t>(nl - start))))
-                return;
-        }
-        if (begin == end) {
-            begin = end = 0;
-        } else if (end == buf.size()) {
-            if (begin > 0) {
-                std::memmove(buf.data(), buf.data() + begin, end - begin);
-                end -= begin;
-                begin = 0;
-            } else {
-                // A message longer than the buffer: the meter gets what fits.
-                if (!serveMessage(fd, std::string_view(buf.data(), end))) return;
+    auto serve = [&]() {
+        while (!stopping_) {
+            if (link.pendingAnswers() > 0) {
+                // An answer awaits a trigger: look now and then whether it came.
+                pollfd p{fd, POLLIN, 0};
+                const int rc = ::poll(&p, 1, kTriggerPollMs);
+                if (rc < 0 && errno != EINTR) return;
+                if (rc <= 0) {
+                    if (!sendReadyAnswers(link, fd, answer)) return;
+                    continue;
+                }
+            }
+            const ssize_t n = ::recv(fd, buf.data() + end, buf.size() - end, 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return;
+            end += static_cast<std::size_t>(n);
+            while (begin < end) {
+                const char* start = buf.data() + begin;
+                const auto* nl = static_cast<const char*>(std::memchr(start, '\n', end - begin));
+                if (!nl) break;
+                begin = static_cast<std::size_t>(nl - buf.data()) + 1;
+                if (!serveMessage(link, fd,
+                                  std::string_view(start, static_cast<std::size_t>(nl - start)),
+                                  answer))
+                    return;
+            }
+            if (begin == end) {
                 begin = end = 0;
+            } else if (end == buf.size()) {
+                if (begin > 0) {
+                    std::memmove(buf.data(), buf.data() + begin, end - begin);
+                    end -= begin;
+                    begin = 0;
+                } else {
+                    // A message longer than the buffer: the meter gets what fits.
+                    if (!serveMessage(link, fd, std::string_view(buf.data(), end), answer)) return;
+                    begin = end = 0;
+                }
             }
         }
-    }
+    };
+    serve();
+    client.fd = -1;  // stop() no longer touches it
+    ::close(fd);
+    client.done = true;
 }
 
-bool SimServer::serveMessage(int fd, std::string_view message) {
-    if (endpoint_.write(message) != IoOutcome::Ok) return false;
+bool SimServer::serveMessage(SimEndpoint& link, int fd, std::string_view message,
+                             std::string& answer) {
+    if (link.write(message) != IoOutcome::Ok) return false;
+    return sendReadyAnswers(link, fd, answer);
+}
+
+bool SimServer::sendReadyAnswers(SimEndpoint& link, int fd, std::string& answer) {
     // Answers that are (or become) ready go out now; one that awaits a
-    // trigger goes out after the message that fires it.
-    while (const auto wait = endpoint_.nextAnswerIn()) {
-        answer_.clear();
+    // trigger goes out once the trigger fires.
+    while (const auto wait = link.nextAnswerIn()) {
+        answer.clear();
         const auto timeout =
             std::chrono::ceil<std::chrono::milliseconds>(*wait) + std::chrono::milliseconds(1);
-        const IoOutcome o = endpoint_.readAnswer(answer_, timeout);
+        const IoOutcome o = link.readAnswer(answer, timeout);
         if (o == IoOutcome::ConnectionLost) return false;
         if (o != IoOutcome::Ok) break;
-        if (!sendAll(fd, answer_)) return false;
+        if (!sendAll(fd, answer)) return false;
     }
-    return endpoint_.connected();
+    return link.connected();
 }
 
 }  // namespace qm::sim

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -24,8 +23,10 @@ constexpr const char* kUsage =
     "              [--identity TEXT] [--value V] [--value2 V] [--noise N] [--seed N]\n"
     "              [--delay-ms D] [--drop-after N] [--garbage] [--long-answer]\n"
     "              [--no-answer] [--empty-identity] [--any-address] [--port-file FILE]\n"
-    "Serves one simulated meter; PORT 0 picks a free port. Only loopback addresses\n"
-    "are allowed unless --any-address is given.\n";
+    "              [--max-clients N]\n"
+    "Serves one simulated meter to up to N clients at once (default 16; one more\n"
+    "is closed at once); PORT 0 picks a free port. Only loopback addresses are\n"
+    "allowed unless --any-address is given.\n";
 
 bool toDouble(const char* text, double& out) {
     char* end = nullptr;
@@ -49,11 +50,10 @@ int usageError(const char* what, const char* arg) {
 // Written under a temporary name first so that a reader never sees half a port.
 bool writePortFile(const std::string& path, unsigned port) {
     const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        out << port << "\n";
-        if (!out.flush()) return false;
-    }
+    std::FILE* out = std::fopen(tmp.c_str(), "we");  // 'e': close-on-exec
+    if (!out) return false;
+    const bool written = std::fprintf(out, "%u\n", port) > 0;
+    if (std::fclose(out) != 0 || !written) return false;
     std::error_code ec;
     std::filesystem::rename(tmp, path, ec);
     return !ec;
@@ -111,10 +111,14 @@ int main(int argc, char** argv) {
                 options.meter.value2 = d;
             else
                 options.meter.noise = d;
-        } else if (a == "--delay-ms" || a == "--drop-after" || a == "--seed") {
+        } else if (a == "--delay-ms" || a == "--drop-after" || a == "--seed" ||
+                   a == "--max-clients") {
             const char* v = value();
             if (!toLong(v, n) || n < 0 || n > 100000000) return usageError("not a count", v);
-            if (a == "--delay-ms")
+            if (a == "--max-clients") {
+                if (n < 1 || n > 1000) return usageError("--max-clients takes 1 to 1000", v);
+                options.maxClients = static_cast<int>(n);
+            } else if (a == "--delay-ms")
                 options.meter.faults.answerDelay = std::chrono::milliseconds(n);
             else if (a == "--drop-after")
                 options.meter.faults.dropAfterMessages = static_cast<int>(n);
@@ -135,6 +139,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    options.log = [](const std::string& text) { std::fprintf(stderr, "qm_sim: %s\n", text.c_str()); };
     qm::sim::SimServer server(options);
     if (const auto error = server.listen()) {
         std::fprintf(stderr, "qm_sim: %s\n", error->c_str());

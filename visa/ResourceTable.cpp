@@ -4,9 +4,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <optional>
+#include <unordered_map>
+
+#include "platform/RegularFile.h"
 
 namespace qm::visa {
 
@@ -144,10 +146,11 @@ class TableParser {
         if (eq == std::string_view::npos) return fail(lineNo, "expected key=value");
         const std::string key = lower(trim(line.substr(0, eq)));
         if (key.empty()) return fail(lineNo, "missing key before '='");
-        for (const KeyLine& k : keys_)
-            if (k.key == key)
-                return fail(lineNo, "duplicate key \"" + key + "\" (first at line " +
-                                        std::to_string(k.line) + ")");
+        // A hash per section: a table of many keys costs time in proportion to its size.
+        const auto [first, added] = keyLines_.emplace(key, lineNo);
+        if (!added)
+            return fail(lineNo, "duplicate key \"" + key + "\" (first at line " +
+                                    std::to_string(first->second) + ")");
         keys_.push_back({key, std::string(trim(line.substr(eq + 1))), lineNo});
         return true;
     }
@@ -156,13 +159,14 @@ class TableParser {
         const std::optional<ResourceName> name = parseResourceName(descriptor);
         if (!name)
             return fail(lineNo, "not a resource descriptor: [" + std::string(descriptor) + "]");
-        for (std::size_t i = 0; i < table_.entries_.size(); ++i)
-            if (table_.entries_[i].name.canonical == name->canonical)
-                return fail(lineNo, "duplicate section [" + std::string(descriptor) +
-                                        "] (first at line " + std::to_string(lines_[i]) + ")");
+        const auto [first, added] = sectionLines_.emplace(name->canonical, lineNo);
+        if (!added)
+            return fail(lineNo, "duplicate section [" + std::string(descriptor) +
+                                    "] (first at line " + std::to_string(first->second) + ")");
         inSection_ = true;
         sectionLine_ = lineNo;
         keys_.clear();
+        keyLines_.clear();
         current_ = ResourceEntry{};
         current_.descriptor = std::string(descriptor);
         current_.name = *name;
@@ -188,7 +192,6 @@ class TableParser {
         }
         if (!ok) return false;
         table_.entries_.push_back(std::move(current_));
-        lines_.push_back(sectionLine_);
         return true;
     }
 
@@ -287,7 +290,8 @@ class TableParser {
     int sectionLine_ = 0;
     ResourceEntry current_;
     std::vector<KeyLine> keys_;
-    std::vector<int> lines_;  // section line of each entry, for duplicate messages
+    std::unordered_map<std::string, int> keyLines_;      // key -> its line, this section
+    std::unordered_map<std::string, int> sectionLines_;  // canonical descriptor -> header line
 };
 
 ResourceTable::ParseResult ResourceTable::parse(std::string_view text, const std::string& name) {
@@ -302,14 +306,12 @@ ResourceTable::ParseResult ResourceTable::parse(std::string_view text, const std
 }
 
 ResourceTable::ParseResult ResourceTable::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {false, path + ": cannot open the resource table", {}};
     std::string text;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kMaxTableBytes) return {false, path + ": resource table too large", {}};
-    }
+    const FileRead read = ReadRegularFile(path, kMaxTableBytes, text);
+    if (read.status == FileReadStatus::TooLarge)
+        return {false, path + ": resource table too large (over 1 MiB)", {}};
+    if (!read.ok()) return {false, path + ": cannot read the resource table: " +
+                                       DescribeFileRead(read), {}};
     return parse(text, path);
 }
 

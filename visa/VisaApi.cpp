@@ -90,7 +90,10 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt3
     for (std::size_t i = 0; i < entries.size(); ++i) {
         // A simulated meter that lost its link has left the bus.
         if (entries[i].backend == "sim" && state.simDevices->lost(i)) continue;
-        if (pattern->matches(entries[i].descriptor)) list->matches.push_back(entries[i].descriptor);
+        // Searches see, and hand back, the canonical form whatever spelling
+        // the table used ("usb0::4617::16641::sn3" is USB0::0x1209::0x4101::SN3::INSTR).
+        const std::string& canonical = entries[i].name.canonical;
+        if (pattern->matches(canonical)) list->matches.push_back(canonical);
     }
     // Meters on USB (kernel usbtmc driver) after the table's, each once.
     for (const UsbtmcDevice& usb : enumerateUsbtmc())
@@ -150,7 +153,7 @@ ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 /*
 
     auto session = std::make_shared<SessionObject>();
     session->manager = sesn;
-    session->name = entry ? entry->descriptor : std::string(name);
+    session->name = entry ? entry->name.canonical : parsed->canonical;
     session->parsed = *parsed;
     if (auto* sim = dynamic_cast<SimTransport*>(transport.get()))
         session->endpoint = &sim->endpoint();

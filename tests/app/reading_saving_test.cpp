@@ -1,5 +1,6 @@
 // Live saving through the reading loop: what was shown as saved is in the
 // record, whatever ends the run.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -78,7 +79,7 @@ TEST(LiveSaving, FullDiskStopsSavingWithAMessageAndKeepsTheRows) {
     // disk is "full"; it reports what it showed as saved.
     test::TempDir folder;
     int report[2];
-    ASSERT_EQ(pipe(report), 0);
+    ASSERT_EQ(pipe2(report, O_CLOEXEC), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

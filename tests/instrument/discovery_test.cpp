@@ -68,6 +68,18 @@ TEST(Discovery, GpibOnlyAndOneDigitAddress) {
     EXPECT_EQ(found.devices[1].label, " MODEL TX41-GPIB-22");
 }
 
+TEST(Discovery, TableSpellingsAreLabelledWithTheirBusAndSerial) {
+    // Lower case and decimal ids (4617 = 0x1209) are the same resources to VISA.
+    test::SimulatedBench bench;
+    bench.UseTable(test::SimMeterSection("usb0::0x1209::0x4101::sn000005::instr", "TX42", "SN5") +
+                   test::SimMeterSection("USB0::4617::16641::SN3", "TX41", "SN3"));
+    SessionTable sessions;
+    const DiscoveryResult found = DiscoverInstruments(sessions);
+    ASSERT_EQ(found.devices.size(), 2u);
+    EXPECT_EQ(found.devices[0].label, " TX42-USBTMC-SN000005");
+    EXPECT_EQ(found.devices[1].label, " MODEL TX41-USBTMC-SN3");
+}
+
 TEST(Discovery, UsbOfAnotherVendorAndSilentMetersAreNotListed) {
     test::SimulatedBench bench;
     bench.UseTable(test::SimMeterSection("USB0::0x9999::0x4101::SN7::INSTR", "TX42", "SN7") +

@@ -84,10 +84,26 @@ TEST(Query, BadSlotsAndDiscoveryIndexes) {
         EXPECT_FALSE(r.sent) << slot;
         EXPECT_FALSE(r.refusal.empty()) << slot;
     }
-    // "*IDN?" addresses a discovery index; the lower-case form a slot.
-    EXPECT_EQ(m.sessions.Query(0, "*IDN?\n"), "Varnet, TX42, SN1, V1.00");
     EXPECT_FALSE(m.sessions.QueryEx(3, "*IDN?\n").refusal.empty());
-    EXPECT_EQ(m.sessions.Query(0, "*idn?\n"), "Varnet, TX42, SN1, V1.00");
+    EXPECT_FALSE(m.sessions.QueryDiscoveryIndex(1, "*IDN?\n").refusal.empty());
+}
+
+TEST(Query, EveryCommandToASlotGoesToThatSlotsMeter) {
+    // Built-in bench: the foreign GPIB instrument is discovery index 3, so
+    // slot 3 is discovery index 4. "*IDN?" anywhere in a command used to
+    // send it to discovery index 3 instead.
+    test::SimulatedBench bench;
+    bench.UseBuiltin();
+    SessionTable sessions;
+    ASSERT_EQ(DiscoverInstruments(sessions).devices.size(), 4u);
+    for (QueryVariant v : {QueryVariant::MainWindow, QueryVariant::MultipleReadings,
+                           QueryVariant::DeviceSettings, QueryVariant::ReadingSettings}) {
+        EXPECT_EQ(sessions.Query(3, "*IDN?\n", v), "Varnet, TX42, SN000004, V1.00");
+        EXPECT_EQ(sessions.Query(3, "func?;*IDN?\n", v).find("Othermaker"), std::string::npos);
+        EXPECT_EQ(sessions.Query(3, "L0;*IDN?\n", v).find("Othermaker"), std::string::npos);
+    }
+    // Discovery's own addressing reaches the instrument it opened fourth.
+    EXPECT_EQ(sessions.QueryDiscoveryIndex(3, "*IDN?\n").answer, "Othermaker, DM3000, 0, 1.0");
 }
 
 TEST(Query, LongAnswersStayWithinTheBufferAndTheSessionStaysInStep) {
@@ -105,6 +121,19 @@ TEST(Query, LongAnswersStayWithinTheBufferAndTheSessionStaysInStep) {
     // (The simulated long answer is the short one padded with blanks.)
     EXPECT_EQ(whole, "\"VOLT\"");
     EXPECT_EQ(m.sessions.Query(0, "func?\n", QueryVariant::MultipleReadings), "\"VOLT\"");
+}
+
+TEST(Query, MultipleReadingsReadsOnOnlyWhileTheAnswerHasNotEnded) {
+    // An identity of 1023 characters: with its line feed exactly one full read.
+    std::string identity = "Varnet, TX42, SN1, ";
+    identity.resize(kAnswerBufferSize - 1, 'x');
+    OneMeter m("identity=" + identity);
+    ASSERT_EQ(m.sessions.slotCount(), 1);
+    const auto before = m.bench.clock.now();
+    const QueryResult r = m.sessions.QueryEx(0, "*IDN?\n", QueryVariant::MultipleReadings);
+    EXPECT_EQ(r.readStatus, VI_SUCCESS);
+    EXPECT_EQ(r.answer, identity);
+    EXPECT_EQ(m.bench.clock.now(), before);  // no wait for a continuation
 }
 
 TEST(Query, TimeoutCostsOneSessionTimeoutOfVirtualTimeAndLeavesTheSessionUsable) {

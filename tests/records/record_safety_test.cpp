@@ -1,5 +1,6 @@
 // No reading reported as saved may be lost: not when the program is killed
 // half-way, not when the disk fills up.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -73,7 +74,7 @@ TEST(RecordSafety, KilledWhileAppendingKeepsEveryConfirmedReading) {
     TempDir dir;
     const std::string folder = dir.path();
     int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
     pid_t pid = Child(folder, fds[1], [](RecordSaving& saving, int out) {
         for (int i = 0; i < 1000000; ++i) {
             if (!saving.AppendReading(0, i, kRecordNoSecondValue)) return 3;
@@ -103,7 +104,7 @@ TEST(RecordSafety, FullDiskStopsSavingAndKeepsWhatWasWritten) {
     TempDir dir;
     const std::string folder = dir.path();
     int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
     pid_t pid = Child(folder, fds[1], [](RecordSaving& saving, int out) {
         ::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{256 * 1024, 256 * 1024};

@@ -1,23 +1,21 @@
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "sim/SimServer.h"
-
-extern char** environ;
+#include "support/Subprocess.h"
 
 namespace qm::sim {
 namespace {
@@ -25,7 +23,7 @@ namespace {
 constexpr int kWaitMs = 10000;  // upper bound for a broken server, never a pause
 
 int connectTo(std::uint16_t port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -119,81 +117,140 @@ TEST(SimServer, DroppedLinkClosesTheClientAndTheNextOneStartsAfresh) {
     loop.join();
 }
 
-// Runs qm_sim with the arguments; its stdout and stderr come back through pipes.
-struct Child {
-    pid_t pid = -1;
-    int out = -1;
-    int err = -1;
+// A server on an ephemeral loopback port, run on a thread of the test.
+struct RunningServer {
+    explicit RunningServer(ServerOptions options) : server(std::move(options)) {
+        listening = !server.listen();
+        if (listening) loop = std::thread([this] { server.run(); });
+    }
+    ~RunningServer() {
+        server.stop();
+        if (loop.joinable()) loop.join();
+    }
+    SimServer server;
+    bool listening = false;
+    std::thread loop;
 };
 
-Child spawnSim(std::vector<std::string> args) {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, err[0]);
-    args.insert(args.begin(), QM_SIM_BINARY);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    Child c;
-    if (posix_spawn(&c.pid, QM_SIM_BINARY, &actions, nullptr, argv.data(), environ) != 0)
-        c.pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    c.out = out[0];
-    c.err = err[0];
-    return c;
+// True when the peer closed the connection (as opposed to a time-out).
+bool closedByPeer(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    char c = 0;
+    return ::poll(&p, 1, kWaitMs) == 1 && ::read(fd, &c, 1) == 0;
 }
 
-int waitExit(Child& c) {
-    int status = 0;
-    ::waitpid(c.pid, &status, 0);
-    ::close(c.out);
-    ::close(c.err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+TEST(SimServer, ServesSeveralClientsAtOnceSharingTheMeter) {
+    ServerOptions options;
+    options.meter.model = "TX42";
+    RunningServer s(options);
+    ASSERT_TRUE(s.listening);
+    const std::vector<int> before = qm::test::InheritableDescriptors();
+
+    // A first client connects and stays silent (a leaked copy of a socket
+    // did just this): the second is served all the same.
+    const int idle = connectTo(s.server.port());
+    const int busy = connectTo(s.server.port());
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(busy, 0);
+    sendText(busy, "CONF:VOLT:AC\n*IDN?\n");
+    EXPECT_EQ(readLine(busy), "Varnet, TX42, SN000001, V1.00\n");
+    // What one client configured, the other reads; answers go to the asker.
+    sendText(idle, "func?\n");
+    EXPECT_EQ(readLine(idle), "\"VOLT:AC\"\n");
+    // An answer awaiting a trigger goes out when another client fires it
+    // (once the other client's message has been run: asked, not waited for).
+    sendText(idle, "trig:sour ext;:init;*OPC?\n");
+    std::string source;
+    for (int i = 0; i < 10000 && source != "EXT\n"; ++i) {
+        sendText(busy, "trig:sour?\n");
+        source = readLine(busy);
+    }
+    ASSERT_EQ(source, "EXT\n");
+    sendText(busy, "*TRG\n");
+    EXPECT_EQ(readLine(idle), "1\n");
+    // No descriptor of the server may reach a program started meanwhile.
+    EXPECT_EQ(qm::test::InheritableDescriptors(), before);
+    ::close(idle);
+    ::close(busy);
+}
+
+TEST(SimServer, OneClientTooManyIsClosedAtOnceAndNamed) {
+    ServerOptions options;
+    options.meter.model = "TX41";
+    options.maxClients = 2;
+    std::vector<std::string> log;
+    std::mutex logMutex;
+    options.log = [&](const std::string& text) {
+        std::lock_guard lock(logMutex);
+        log.push_back(text);
+    };
+    RunningServer s(options);
+    ASSERT_TRUE(s.listening);
+    const int a = connectTo(s.server.port());
+    const int b = connectTo(s.server.port());
+    sendText(b, "*IDN?\n");
+    EXPECT_EQ(readLine(b), "Varnet, Model TX41, SN000001, V1.00\n");  // both are being served
+    const int extra = connectTo(s.server.port());
+    ASSERT_GE(extra, 0);
+    EXPECT_TRUE(closedByPeer(extra));
+    ::close(extra);
+    {
+        std::lock_guard lock(logMutex);
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_NE(log[0].find("2 clients"), std::string::npos) << log[0];
+    }
+    ::close(a);
+    ::close(b);
+}
+
+std::string ReadPortFile(const std::string& path) {
+    std::string text;
+    if (std::FILE* f = std::fopen(path.c_str(), "re")) {
+        char buf[64] = {};
+        if (std::fgets(buf, sizeof buf, f)) text = buf;
+        std::fclose(f);
+    }
+    return text;
 }
 
 TEST(QmSimProgram, ServesOnAnEphemeralPortAndEndsOnSigterm) {
     const std::string portFile =
         (std::filesystem::temp_directory_path() / ("qm_sim_port_" + std::to_string(::getpid())))
             .string();
-    Child c = spawnSim({"--listen", "127.0.0.1:0", "--model", "TX41", "--serial", "SN77",
-                        "--port-file", portFile});
-    ASSERT_GT(c.pid, 0);
-    const std::string line = readLine(c.out);
+    qm::test::Child c({QM_SIM_BINARY, "--listen", "127.0.0.1:0", "--model", "TX41", "--serial",
+                       "SN77", "--port-file", portFile});
+    ASSERT_TRUE(c.started());
+    std::string line;
+    ASSERT_TRUE(c.ReadLine(line));
     ASSERT_EQ(line.rfind("listening on 127.0.0.1:", 0), 0u) << line;
     const int port = std::stoi(line.substr(std::string("listening on 127.0.0.1:").size()));
-    std::ifstream file(portFile);
-    int filePort = 0;
-    file >> filePort;
-    EXPECT_EQ(filePort, port);
+    EXPECT_EQ(ReadPortFile(portFile), std::to_string(port) + "\n");
 
+    // Two clients at once, the first of them idle.
+    const int first = connectTo(static_cast<std::uint16_t>(port));
     const int fd = connectTo(static_cast<std::uint16_t>(port));
+    ASSERT_GE(first, 0);
     ASSERT_GE(fd, 0);
     sendText(fd, "*IDN?\n");
     EXPECT_EQ(readLine(fd), "Varnet, Model TX41, SN77, V1.00\n");
-    ::kill(c.pid, SIGTERM);  // while a client is connected
-    EXPECT_EQ(waitExit(c), 0);
+    c.Kill(SIGTERM);  // while clients are connected
+    EXPECT_EQ(c.Finish().exitCode, 0);
+    ::close(first);
     ::close(fd);
     std::filesystem::remove(portFile);
 }
 
 TEST(QmSimProgram, RefusesNonLoopbackAddressesAndBadArguments) {
     for (const char* address : {"192.0.2.1:0", "0.0.0.0:0"}) {
-        Child c = spawnSim({"--listen", address});
-        ASSERT_GT(c.pid, 0);
-        EXPECT_NE(readLine(c.err).find("not a loopback address"), std::string::npos) << address;
-        EXPECT_EQ(waitExit(c), 2) << address;
+        const auto r = qm::test::Run({QM_SIM_BINARY, "--listen", address});
+        EXPECT_NE(r.err.find("not a loopback address"), std::string::npos) << address;
+        EXPECT_EQ(r.exitCode, 2) << address;
     }
-    Child bad = spawnSim({"--model", "TX99"});
-    EXPECT_EQ(waitExit(bad), 2);
-    Child number = spawnSim({"--value", "1.5V"});
-    EXPECT_EQ(waitExit(number), 2);
+    for (std::vector<std::string> args : {std::vector<std::string>{"--model", "TX99"},
+                                          {"--value", "1.5V"}, {"--max-clients", "0"}}) {
+        args.insert(args.begin(), QM_SIM_BINARY);
+        EXPECT_EQ(qm::test::Run(args).exitCode, 2) << args[1];
+    }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #pragma once
 // Starting the suite's programs from tests: run to completion with captured
 // output, or start in the background and read their output line by line.
+// A child gets standard input, output and error and nothing else: a socket
+// or file of the test (a meter session, another child's pipe) never leaks
+// into it, however it was created.
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,7 +33,12 @@ public:
     Child(const std::vector<std::string>& argv, const std::string& cwd = {},
           const std::vector<std::string>& env = {}) {
         int outPipe[2], errPipe[2];
-        if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return;
+        if (pipe2(outPipe, O_CLOEXEC) != 0) return;
+        if (pipe2(errPipe, O_CLOEXEC) != 0) {
+            close(outPipe[0]);
+            close(outPipe[1]);
+            return;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
@@ -36,6 +46,7 @@ public:
         posix_spawn_file_actions_addclose(&actions, outPipe[0]);
         posix_spawn_file_actions_addclose(&actions, errPipe[0]);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
         if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
         std::vector<std::string> envStrings;
         for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
@@ -131,6 +142,23 @@ private:
     int err_ = -1;
     std::string buffer_;
 };
+
+// Descriptors of this process that a child started with exec would inherit
+// (those without close-on-exec), standard input, output and error aside.
+inline std::vector<int> InheritableDescriptors() {
+    std::vector<int> found;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return found;
+    const int own = dirfd(dir);
+    while (const dirent* e = readdir(dir)) {
+        const int fd = std::atoi(e->d_name);
+        if (fd <= 2 || fd == own || e->d_name[0] == '.') continue;
+        const int flags = fcntl(fd, F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC)) found.push_back(fd);
+    }
+    closedir(dir);
+    return found;
+}
 
 inline RunResult Run(const std::vector<std::string>& argv, const std::string& cwd = {},
                      const std::vector<std::string>& env = {}) {

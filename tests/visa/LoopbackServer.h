@@ -67,7 +67,7 @@ class LoopbackServer {
   private:
     void serve() {
         while (!stop_) {
-            const int c = accept(listen_, nullptr, nullptr);
+            const int c = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
             if (c < 0) continue;
             const int one = 1;
             setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

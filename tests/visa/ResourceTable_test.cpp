@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 #include "visa/ResourceName.h"
@@ -115,6 +119,40 @@ TEST(ResourceTable, EachMistakeNamesFileAndLine) {
     EXPECT_EQ(fromFile.message.rfind(kData + "bad_backend.ini:6: unknown backend", 0), 0u)
         << fromFile.message;
     EXPECT_FALSE(ResourceTable::load(kData + "no_such_table.ini").ok);
+}
+
+TEST(ResourceTable, AFileThatIsNoTableIsRefusedAtOnceByName) {
+    // A folder is not an empty table, and a FIFO is refused without waiting
+    // for a writer that never comes.
+    char folder[] = "/tmp/qm_table_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string dir = folder;
+    const std::string fifo = dir + "/table.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& [path, what] : {std::pair{dir, "a folder"}, std::pair{fifo, "not a regular file"},
+                                     std::pair{dir + "/none.ini", "no such file"}}) {
+        const auto r = ResourceTable::load(path);
+        EXPECT_FALSE(r.ok) << path;
+        EXPECT_EQ(r.message.rfind(path + ": ", 0), 0u) << r.message;
+        EXPECT_NE(r.message.find(what), std::string::npos) << r.message;
+    }
+    std::remove(fifo.c_str());
+    ::rmdir(folder);
+}
+
+TEST(ResourceTable, ASectionOfManyKeysIsJudgedInOnePass) {
+    // 115,000 distinct keys in one section (just under 1 MiB): every key
+    // used to be compared with every earlier one.
+    std::string text = "[GPIB0::5::INSTR]\nbackend=sim\nmodel=TX41\n";
+    for (int i = 0; i < 115000; ++i) text += "k" + std::to_string(i) + "=1\n";
+    ASSERT_LT(text.size(), std::size_t{1} << 20);
+    const auto r = ResourceTable::parse(text, "many.ini");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message.rfind("many.ini:4: unknown key \"k0\"", 0), 0u) << r.message;
+    // The same key again, far down, is still named with its first line.
+    const auto dup = ResourceTable::parse(text + "k7=2\n", "many.ini");
+    EXPECT_EQ(dup.message.rfind("many.ini:115004: duplicate key \"k7\" (first at line 11)", 0), 0u)
+        << dup.message;
 }
 
 TEST(ResourceTable, BuiltinSimulatedMetersInTheirOrder) {

@@ -62,6 +62,27 @@ TEST_F(Sessions, SearchesFollowTheTableOrder) {
     EXPECT_EQ(viFindRsrc(rm_, "?*", &list, nullptr, desc), VI_ERROR_INV_OBJECT);
 }
 
+TEST_F(Sessions, SearchesAndSessionsUseTheCanonicalFormOfEveryTableSpelling) {
+    // Keywords in any case, ids in decimal (4617 = 0x1209, 16641 = 0x4101),
+    // "::INSTR" left out, board 0 left out: each found by the usual pattern
+    // and handed back as VISA writes it.
+    ASSERT_TRUE(useResourceTableText(
+                    "[usb0::0x1209::0x4101::sn000005::instr]\nbackend=sim\nmodel=TX42\n"
+                    "[USB0::4617::16641::SN3::INSTR]\nbackend=sim\nmodel=TX41\n"
+                    "[USB::0x1209::0x4102::SN6]\nbackend=sim\nmodel=QMTX42\n"
+                    "[gpib0::9]\nbackend=sim\nmodel=TX42\n")
+                    .ok);
+    using List = std::vector<std::string>;
+    EXPECT_EQ(findAll("USB[0-9]::0x1209::?*INSTR"),
+              (List{"USB0::0x1209::0x4101::SN000005::INSTR", "USB0::0x1209::0x4101::SN3::INSTR",
+                    "USB0::0x1209::0x4102::SN6::INSTR"}));
+    EXPECT_EQ(findAll("GPIB[0-9]?*INSTR"), (List{"GPIB0::9::INSTR"}));
+    const ViSession s = open("USB0::4617::16641::SN3");
+    ViChar name[VI_FIND_BUFLEN] = {};
+    EXPECT_EQ(viGetAttribute(s, VI_ATTR_RSRC_NAME, name), VI_SUCCESS);
+    EXPECT_STREQ(name, "USB0::0x1209::0x4101::SN3::INSTR");
+}
+
 TEST_F(Sessions, HandlesAttributesAndClosing) {
     LoopbackServer server([](int fd, const std::string&) {
         LoopbackServer::sendAll(fd, "Varnet, TX42, SN000010, V1.00\n");

@@ -2,6 +2,7 @@
 #include <mutex>
 
 #include "LoopbackServer.h"
+#include "support/Subprocess.h"
 #include "VisaTestSupport.h"
 
 namespace qm::visa::test {
@@ -29,6 +30,17 @@ class TcpBackend : public VisaTest {
   protected:
     LoopbackServer server_{scriptedPeer};
 };
+
+TEST_F(TcpBackend, NoSessionLeaksIntoAProgramStartedMeanwhile) {
+    // A meter session's socket must never be inherited by a program that
+    // the suite starts (qm_sim, an office process): it would keep the link
+    // open after the session closed.
+    const std::vector<int> before = qm::test::InheritableDescriptors();
+    const ViSession s = open(server_.descriptor());
+    ASSERT_EQ(write(s, "sync?\n"), VI_SUCCESS);
+    EXPECT_EQ(read(s), Status(VI_SUCCESS, "ok\n"));
+    EXPECT_EQ(qm::test::InheritableDescriptors(), before);
+}
 
 TEST_F(TcpBackend, MessagesAreLineFramedWithBytesKeptBetweenReads) {
     const ViSession s = open(server_.descriptor());
