@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "app/LiveChartWidget.h"
+#include "app/MainWindowIds.h"
+#include "ui/support/MainWindowBench.h"
 
 using namespace qm;
 
@@ -23,6 +25,12 @@ int ColumnOf(const QRect& plot, int x, int xMax) {
 int CountColour(const QImage& img, int y, const QRect& plot, QColor colour) {
     int n = 0;
     for (int x = plot.left(); x <= plot.right(); ++x) n += img.pixelColor(x, y) == colour;
+    return n;
+}
+int CountColour(const QImage& img, QColor colour) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == colour;
     return n;
 }
 
@@ -134,6 +142,34 @@ class TestLiveChart : public QObject {
         widget->clear();
         img = widget->grab().toImage();
         QCOMPARE(CountColour(img, RowOf(plot, 1.0), plot, QColor(0, 0, 255)), 0);
+    }
+
+    // In the window: an overload on a redraw tick, a steady overload, and
+    // Stop on an overload all leave the readings before it on the chart.
+    void overloadKeepsTheHistoryDrawn() {
+        test::MainWindowBench bench;
+        QVERIFY(bench.UseTable(test::MeterSection("USB0::0x1209::0x4101::SN000001::INSTR",
+                                                  "TX42", "SN000001", "value=0.5\nnoise=0")));
+        CMeterToolDlg& w = bench.Open();
+        auto* chart = bench.Control<LiveChartWidget>(mainwindow::kChartArea);
+        QVERIFY(chart);
+        const QColor blue(0, 0, 255);
+        bench.Trigger(mainwindow::kCmdStartReading);
+        QVERIFY(w.tool().loop().reading());
+        for (int t = 0; t < 30; ++t) w.OnTimer();  // X-Max 100: a redraw every other tick
+        const int drawn = CountColour(chart->chartPixmap().toImage(), blue);
+        QVERIFY(drawn > 20);
+
+        bench.Meter(0)->setValue(9.9e37);
+        for (int t = 0; t < 10; ++t) {
+            w.OnTimer();
+            QCOMPARE(bench.Text(901), QString("OVLD"));
+            QVERIFY2(CountColour(chart->chartPixmap().toImage(), blue) > drawn / 2,
+                     qPrintable(QString("tick %1").arg(t)));
+        }
+        bench.Trigger(mainwindow::kCmdStopReading);
+        QVERIFY(!w.tool().loop().reading());
+        QVERIFY(CountColour(chart->chartPixmap().toImage(), blue) > drawn / 2);
     }
 
   private:
