@@ -17,6 +17,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CShapeButton.h"
+#include "app/FittedLabelWidget.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
 #include "ui/QtIcons.h"

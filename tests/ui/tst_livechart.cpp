@@ -172,6 +172,21 @@ class TestLiveChart : public QObject {
         QVERIFY(CountColour(chart->chartPixmap().toImage(), blue) > drawn / 2);
     }
 
+    // The Data Offset edit shows the applied offset back in full; the
+    // Y-scale and Shift buttons read it again, so no digit may be cut off.
+    void dataOffsetEditKeepsTheWholeOffset() {
+        test::MainWindowBench bench;
+        QVERIFY(bench.UseBuiltin());
+        CMeterToolDlg& w = bench.Open();
+        auto* offset = bench.Control<QLineEdit>(mainwindow::kDataOffsetEdit);
+        offset->setText("1e100");
+        bench.Control<QPushButton>(mainwindow::kDataOffsetSet)->click();
+        QCOMPARE(offset->text().size(), 101);
+        bench.Control<QPushButton>(mainwindow::kYScaleDown)->click();
+        QCOMPARE(w.tool().chart().lineOffset(0), 1e100);
+        QVERIFY(bench.prompter.messages.empty());
+    }
+
   private:
     std::unique_ptr<ChartModel> model;
     std::unique_ptr<LiveChartWidget> widget;
