@@ -28,9 +28,9 @@
 #include "app/MainWindowIds.h"
 #include "app/ReadingValues.h"
 #include "app/YScaleTable.h"
+#include "ui/QtIcons.h"
 #include "config/FunctionControl.h"
 #include "config/FunctionTable.h"
-#include "ui/QtIcons.h"
 
 using namespace qm::mainwindow;
 
@@ -92,7 +92,9 @@ void ReserveTextWidth(QLineEdit* edit, const QStringList& texts) {
     QStyleOptionFrame option;
     option.initFrom(edit);
     option.rect = edit->contentsRect();
-    option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
     const QMargins margins = edit->textMargins();
     // QLineEdit keeps two pixels either side of its text and one for the cursor.
     const QSize content(widest + 2 * 2 + 1 + margins.left() + margins.right(), fm.height());
@@ -325,9 +327,9 @@ QWidget* CMeterToolDlg::BuildDisplayPanel() {
         DeviceLine& line = m_lines[static_cast<std::size_t>(i)];
         const auto at = static_cast<std::size_t>(i);
         line.lamp = Lamp(panel, kMainLamps[at]);
-        line.caption = Named(
-            new qm::FittedLabel(QString("Multimeter Device -- %1").arg(i + 1), panel),
-            kDeviceCaptions[at]);
+        line.caption =
+            Named(new qm::FittedLabel(QString("Multimeter Device -- %1").arg(i + 1), panel),
+                  kDeviceCaptions[at]);
         // A long device label is drawn a little smaller; one too long even
         // then keeps both ends in view.
         line.caption->setFloorPixelSize(10);

@@ -183,7 +183,7 @@ TEST(ChartModel, RingKeepsTheNewestReadingsAcrossWrapsAndXMaxChanges) {
     EXPECT_EQ(rows[0].points.size(), 100u);
     EXPECT_EQ(rows[0].points.front().x, 999);  // 7499, beside the empty newest place
     EXPECT_EQ(rows[0].points.back().x, 900);   // 7400
-    EXPECT_EQ(m.point(1, 0), 0.0);  // rows never read stay empty
+    EXPECT_EQ(m.point(1, 0), 0.0);             // rows never read stay empty
 }
 
 TEST(ChartModel, SingleDeviceDrawsWithLineOneSettingsAndSecondRowsOnlyWhenShown) {

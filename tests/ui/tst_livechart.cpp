@@ -148,8 +148,8 @@ class TestLiveChart : public QObject {
     // Stop on an overload all leave the readings before it on the chart.
     void overloadKeepsTheHistoryDrawn() {
         test::MainWindowBench bench;
-        QVERIFY(bench.UseTable(test::MeterSection("USB0::0x1209::0x4101::SN000001::INSTR",
-                                                  "TX42", "SN000001", "value=0.5\nnoise=0")));
+        QVERIFY(bench.UseTable(test::MeterSection("USB0::0x1209::0x4101::SN000001::INSTR", "TX42",
+                                                  "SN000001", "value=0.5\nnoise=0")));
         CMeterToolDlg& w = bench.Open();
         auto* chart = bench.Control<LiveChartWidget>(mainwindow::kChartArea);
         QVERIFY(chart);

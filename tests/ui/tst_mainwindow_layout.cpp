@@ -51,7 +51,8 @@ struct ComboPeek : QComboBox {
     int textRoom() const {
         QStyleOptionComboBox option;
         initStyleOption(&option);
-        return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
+        return style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
             .width();
     }
 };
@@ -164,10 +165,10 @@ class TestMainWindowLayout : public QObject {
 
         // Every device line with its second value on show.
         for (int line = 0; line < 4; ++line) {
-            for (int id : {kDeviceCaptions[line], kMainValues[line], kSecondValues[line],
-                           kMainLamps[line], kSecondLamps[line], kFunctionNames[line],
-                           kSecondFunctionNames[line], kSecondMarkers[line], kLineRadios[line],
-                           kLineRadios[line + 4]})
+            for (int id :
+                 {kDeviceCaptions[line], kMainValues[line], kSecondValues[line], kMainLamps[line],
+                  kSecondLamps[line], kFunctionNames[line], kSecondFunctionNames[line],
+                  kSecondMarkers[line], kLineRadios[line], kLineRadios[line + 4]})
                 Find(w, id)->show();
         }
         for (int id : {kSecondFunctionLabel, kSecondFunctionMarkerA, kSecondFunctionMarkerB,
@@ -209,7 +210,8 @@ class TestMainWindowLayout : public QObject {
         QStringList cuts = CutTexts(w);
         const QString shots = qEnvironmentVariable("QM_LAYOUT_SHOTS");
         if (!shots.isEmpty())
-            w.grab().save(QString("%1/main-window-smallest-%2.png").arg(shots, QTest::currentDataTag()));
+            w.grab().save(
+                QString("%1/main-window-smallest-%2.png").arg(shots, QTest::currentDataTag()));
 
         for (int line = 0; line < 4; ++line) {
             CheckEach(w, kMainValues[line], values + QStringList{"OVLD", "OPEN"}, cuts);
@@ -232,8 +234,7 @@ class TestMainWindowLayout : public QObject {
                    Q(ChartModel::FormatOffset(-1.23456789012e-7))},
                   cuts);
         QStringList intervals, widths;
-        for (std::string_view e : g_readingSpeedEntries)
-            intervals << "Trigger Interval : " + Q(e);
+        for (std::string_view e : g_readingSpeedEntries) intervals << "Trigger Interval : " + Q(e);
         for (std::string_view e : g_xMaxEntries) widths << Q(e).section(' ', 0, 0);
         CheckEach(w, kTriggerInterval, intervals, cuts);
         CheckEach(w, kXAxisLabel, widths, cuts);
