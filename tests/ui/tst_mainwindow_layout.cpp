@@ -37,25 +37,28 @@ QString Q(std::string_view text) {
 }
 
 // The room a line edit gives its text, as the edit itself lays it out.
-struct EditPeek : QLineEdit {
-    int textRoom() const {
-        QStyleOptionFrame option;
-        initStyleOption(&option);
-        const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
-        const QMargins m = textMargins();
-        return r.width() - m.left() - m.right() - 2 * 2;
-    }
-};
+int EditTextRoom(const QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    const QRect r = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins m = edit->textMargins();
+    return r.width() - m.left() - m.right() - 2 * 2;
+}
 
-struct ComboPeek : QComboBox {
-    int textRoom() const {
-        QStyleOptionComboBox option;
-        initStyleOption(&option);
-        return style()
-            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
-            .width();
-    }
-};
+int ComboTextRoom(const QComboBox* combo) {
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.rect = combo->rect();
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    return combo->style()
+        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+        .width();
+}
 
 // Why a control's text does not fit; empty when it does.
 QString Cut(QWidget* w) {
@@ -75,14 +78,14 @@ QString Cut(QWidget* w) {
     }
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         return report(edit->text(), edit->fontMetrics().horizontalAdvance(edit->text()),
-                      static_cast<EditPeek*>(edit)->textRoom());
+                      EditTextRoom(edit));
     }
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
         QString cuts;
         for (int i = 0; i < combo->count(); ++i)
             cuts += report(combo->itemText(i),
                            combo->fontMetrics().horizontalAdvance(combo->itemText(i)),
-                           static_cast<ComboPeek*>(combo)->textRoom());
+                           ComboTextRoom(combo));
         return cuts;
     }
     if (auto* list = qobject_cast<QListWidget*>(w)) {
