@@ -275,8 +275,10 @@ bool ChartModel::appendRow(int r, int line, bool useLineSettings, RowToDraw& out
     const double* p = row(r);
     int x = m_xMax;
     int runStart = -1;
-    for (int i = m_pointCount - 1; i >= 0; --i, --x) {
-        const double v = p[at(r, i)];
+    // Newest to oldest, stepping back round the ring.
+    for (int i = 0, place = at(r, m_pointCount - 1); i < m_pointCount; ++i, --x) {
+        const double v = p[place];
+        place = (place == 0 ? kChartCapacity : place) - 1;
         if (v == 0.0) {
             runStart = -1;
             continue;
