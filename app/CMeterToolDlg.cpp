@@ -18,6 +18,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CShapeButton.h"
 #include "app/DeviceSettingsLink.h"
+#include "app/FittedLabelWidget.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
 #include "ui/QtIcons.h"

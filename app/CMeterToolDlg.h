@@ -39,6 +39,7 @@ class CDeviceSettingsDlg;
 class CCommandConsoleDlg;
 
 namespace qm {
+class FittedLabel;
 class LiveChartWidget;
 }
 
@@ -114,14 +115,14 @@ class CMeterToolDlg : public QDialog, public qm::ReadingView {
   private:
     // One device line of the display panel.
     struct DeviceLine {
-        QLabel* caption = nullptr;       // 1037 + line
-        QFrame* lamp = nullptr;          // 1044 + line
-        QLabel* functionName = nullptr;  // 1104 + line
-        QLabel* value = nullptr;         // 901 + line
-        QLabel* secondMarker = nullptr;  // 1219 + line
+        qm::FittedLabel* caption = nullptr;       // 1037 + line
+        QFrame* lamp = nullptr;                   // 1044 + line
+        qm::FittedLabel* functionName = nullptr;  // 1104 + line
+        qm::FittedLabel* value = nullptr;         // 901 + line
+        QLabel* secondMarker = nullptr;           // 1219 + line
         QFrame* secondLamp = nullptr;
-        QLabel* secondName = nullptr;
-        QLabel* secondValue = nullptr;  // 905 + line
+        qm::FittedLabel* secondName = nullptr;
+        qm::FittedLabel* secondValue = nullptr;  // 905 + line
     };
 
     // --- construction (CMeterToolDlgLayout.cpp) ---
@@ -187,8 +188,8 @@ class CMeterToolDlg : public QDialog, public qm::ReadingView {
     // Status column.
     QListWidget* m_deviceList = nullptr;
     QLabel* m_deviceListTitle = nullptr;
-    QLabel* m_functionStatus = nullptr;
-    QLabel* m_rangeStatus = nullptr;
+    qm::FittedLabel* m_functionStatus = nullptr;
+    qm::FittedLabel* m_rangeStatus = nullptr;
     QComboBox* m_readingSpeed = nullptr;
     QLabel* m_triggerInterval = nullptr;
     QComboBox* m_xMax = nullptr;
@@ -203,6 +204,7 @@ class CMeterToolDlg : public QDialog, public qm::ReadingView {
     QLabel* m_xAxisLabel = nullptr;
 
     // Chart controls.
+    QWidget* m_chartControls = nullptr;
     std::array<QRadioButton*, 8> m_lineRadios{};
     std::map<int, QLabel*> m_labels;  // 1125-1129
     QPushButton* m_yScaleUp = nullptr;

@@ -15,6 +15,7 @@
 
 #include "app/CMeterToolDlg.h"
 #include "app/CShapeButton.h"
+#include "app/FittedLabelWidget.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
 
@@ -73,7 +74,7 @@ void CMeterToolDlg::LineUpdated(const qm::LineReading& reading) {
     // A meter that did not answer keeps its last value, greyed, so that an
     // old number is never taken for a fresh one.
     const bool silent = !reading.answered;
-    for (QLabel* field : {line.value, line.secondValue}) {
+    for (qm::FittedLabel* field : {line.value, line.secondValue}) {
         if (field->property("silent").toBool() != silent) {
             field->setProperty("silent", silent);
             Restyle(field);

@@ -14,13 +14,20 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "app/CMeterToolDlg.h"
 #include "app/CShapeButton.h"
+#include "app/ChartModel.h"
+#include "app/FittedLabelWidget.h"
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
+#include "app/ReadingValues.h"
+#include "app/YScaleTable.h"
 #include "ui/QtIcons.h"
 #include "config/FunctionControl.h"
 #include "config/FunctionTable.h"
@@ -56,20 +63,63 @@ QFrame* Lamp(QWidget* parent, int id) {
     return lamp;
 }
 
-// The function name of a device line (main or second value).
-QLabel* FunctionName(QWidget* parent, int id) {
-    auto* label = Named(new QLabel(parent), id);
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The widest texts a value field receives: readings just inside the
+// overload limit either way, with all their decimals.
+QStringList WidestValueTexts() {
+    QStringList texts;
+    for (double limit : {qm::kOverloadLimit, -qm::kOverloadLimit})
+        texts << QString::fromStdString(qm::ClassifyReading(std::nextafter(limit, 0.0), "").text);
+    return texts;
+}
+
+// Every name a device line's function fields can show.
+QStringList FunctionLabels() {
+    QStringList labels{"NONE"};
+    for (const qm::FunctionEntry& entry : qm::g_functionTable) labels << FromView(entry.label);
+    return labels;
+}
+
+// An edit at least as wide as it must be to show each of `texts` whole,
+// measured the way the edit measures its own size.
+void ReserveTextWidth(QLineEdit* edit, const QStringList& texts) {
+    const QFontMetrics fm(edit->font());
+    int widest = 0;
+    for (const QString& t : texts) widest = std::max(widest, fm.horizontalAdvance(t));
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->contentsRect();
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    const QMargins margins = edit->textMargins();
+    // QLineEdit keeps two pixels either side of its text and one for the cursor.
+    const QSize content(widest + 2 * 2 + 1 + margins.left() + margins.right(), fm.height());
+    edit->setMinimumWidth(
+        edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, content, edit).width());
+}
+
+// The function name of a device line (main or second value): room for the
+// longest function label.
+qm::FittedLabel* FunctionName(QWidget* parent, int id) {
+    auto* label = Named(new qm::FittedLabel(QString(), parent), id);
     label->setProperty("role", "function");
-    label->setMinimumWidth(52);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
 
-// A value field of a device line, in the large digit style.
-QLabel* ValueField(QWidget* parent, int id) {
-    auto* label = Named(new QLabel("0", parent), id);
+// A value field of a device line, in the large digit style. A long reading
+// is drawn smaller rather than cut: the field keeps room for the widest text
+// a reading gives at the floor size.
+constexpr int kValueFloorPixels = 13;
+qm::FittedLabel* ValueField(QWidget* parent, int id) {
+    auto* label = Named(new qm::FittedLabel("0", parent), id);
     label->setProperty("role", "value");
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setFloorPixelSize(kValueFloorPixels);
     return label;
 }
 
@@ -185,13 +235,14 @@ QWidget* CMeterToolDlg::BuildStatusColumn() {
     auto* statusLayout = new QVBoxLayout(status);
     statusLayout->setContentsMargins(10, 8, 10, 8);
     statusLayout->setSpacing(4);
-    m_functionStatus = Named(new QLabel("Function : ", status), kFunctionStatus);
-    m_rangeStatus = Named(new QLabel("Range : ", status), kRangeStatus);
-    for (QLabel* label : {m_functionStatus, m_rangeStatus}) {
+    // An instrument's answer makes these lines: one too long for the column
+    // is elided visibly, whole in the tooltip.
+    m_functionStatus = Named(new qm::FittedLabel("Function : ", status), kFunctionStatus);
+    m_rangeStatus = Named(new qm::FittedLabel("Range : ", status), kRangeStatus);
+    for (qm::FittedLabel* label : {m_functionStatus, m_rangeStatus}) {
         QFont f = label->font();
         f.setBold(true);
         label->setFont(f);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         statusLayout->addWidget(label);
     }
     layout->addWidget(status);
@@ -268,16 +319,22 @@ QWidget* CMeterToolDlg::BuildDisplayPanel() {
         " border: 1px solid #d8ecff; }");
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(12, 8, 12, 8);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(2);
-    grid->setColumnStretch(4, 1);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(2, 1);
     static const char* const kRadioTexts[8] = {"1", "2", "3", "4", "1_2", "2_2", "3_2", "4_2"};
     for (int i = 0; i < 4; ++i) {
         DeviceLine& line = m_lines[static_cast<std::size_t>(i)];
         const auto at = static_cast<std::size_t>(i);
         line.lamp = Lamp(panel, kMainLamps[at]);
-        line.caption = Named(new QLabel(QString("Multimeter Device -- %1").arg(i + 1), panel),
-                             kDeviceCaptions[at]);
+        line.caption =
+            Named(new qm::FittedLabel(QString("Multimeter Device -- %1").arg(i + 1), panel),
+                  kDeviceCaptions[at]);
+        // A long device label is drawn a little smaller; one too long even
+        // then keeps both ends in view.
+        line.caption->setFloorPixelSize(10);
+        line.caption->setElideMode(Qt::ElideMiddle);
+        line.caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         line.functionName = FunctionName(panel, kFunctionNames[at]);
         line.value = ValueField(panel, kMainValues[at]);
         line.secondMarker = Named(new QLabel("ND", panel), kSecondMarkers[at]);
@@ -294,25 +351,28 @@ QWidget* CMeterToolDlg::BuildDisplayPanel() {
                     [this, chartLine] { OnLineRadio(chartLine); });
             m_lineRadios[at2] = radio;
         }
-        // Main value on the first row of a line, the second value under it.
-        const int row = 2 * i;
+        // As on a meter's display: the line's name and function above, its
+        // reading across the whole width below; then the second value the
+        // same way. Rows of hidden controls take no room.
+        const int row = 4 * i;
         grid->addWidget(m_lineRadios[at], row, 0);
         grid->addWidget(line.lamp, row, 1);
         grid->addWidget(line.caption, row, 2);
         grid->addWidget(line.functionName, row, 3);
-        grid->addWidget(line.value, row, 4);
-        grid->addWidget(m_lineRadios[at + 4], row + 1, 0);
-        grid->addWidget(line.secondLamp, row + 1, 1);
-        grid->addWidget(line.secondMarker, row + 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
-        grid->addWidget(line.secondName, row + 1, 3);
-        grid->addWidget(line.secondValue, row + 1, 4);
+        grid->addWidget(line.value, row + 1, 0, 1, 4);
+        grid->addWidget(m_lineRadios[at + 4], row + 2, 0);
+        grid->addWidget(line.secondLamp, row + 2, 1);
+        grid->addWidget(line.secondMarker, row + 2, 2, Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(line.secondName, row + 2, 3);
+        grid->addWidget(line.secondValue, row + 3, 0, 1, 4);
     }
     return panel;
 }
 
 QWidget* CMeterToolDlg::BuildChartControls() {
+    // As wide as its controls need in the language shown (ApplyFonts).
     auto* column = new QWidget(this);
-    column->setFixedWidth(196);
+    m_chartControls = column;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
@@ -325,9 +385,10 @@ QWidget* CMeterToolDlg::BuildChartControls() {
     auto upDown = [scale](int id, const char* text, const char* icon) {
         auto* button = Named(new QPushButton(qmIcon(icon), text, scale), id);
         button->setAutoDefault(false);
-        button->setMinimumWidth(52);
         return button;
     };
+    // Two columns: each edit has a column's width or more, room for the
+    // longest text it shows.
     m_labels[kYScaleLabel] = Named(new QLabel(scale), kYScaleLabel);
     m_yScaleUp = upDown(kYScaleUp, "Up", "arrow_up");
     m_yScaleDown = upDown(kYScaleDown, "Dn", "arrow_down");
@@ -336,30 +397,32 @@ QWidget* CMeterToolDlg::BuildChartControls() {
     m_yScaleEdit->setAlignment(Qt::AlignCenter);
     connect(m_yScaleUp, &QPushButton::clicked, this, &CMeterToolDlg::OnYScaleUp);
     connect(m_yScaleDown, &QPushButton::clicked, this, &CMeterToolDlg::OnYScaleDown);
-    grid->addWidget(m_labels[kYScaleLabel], 0, 0, 1, 3);
+    grid->addWidget(m_labels[kYScaleLabel], 0, 0);
+    grid->addWidget(m_yScaleEdit, 0, 1);
     grid->addWidget(m_yScaleUp, 1, 0);
-    grid->addWidget(m_yScaleEdit, 1, 1);
-    grid->addWidget(m_yScaleDown, 1, 2);
+    grid->addWidget(m_yScaleDown, 1, 1);
 
     m_labels[kDataOffsetLabel] = Named(new QLabel(scale), kDataOffsetLabel);
     m_dataOffsetEdit = Named(new QLineEdit("0", scale), kDataOffsetEdit);
-    m_dataOffsetEdit->setMaxLength(64);
+    // Room for every offset the edit can be given back ("%f" of the largest
+    // number), so that setting the text never cuts digits off it.
+    m_dataOffsetEdit->setMaxLength(400);
     m_dataOffsetSet = Named(new QPushButton("SET", scale), kDataOffsetSet);
     m_dataOffsetSet->setAutoDefault(false);
-    m_dataOffsetSet->setMinimumWidth(52);
     connect(m_dataOffsetSet, &QPushButton::clicked, this, &CMeterToolDlg::OnDataOffsetSet);
-    grid->addWidget(m_labels[kDataOffsetLabel], 2, 0, 1, 3);
+    grid->addWidget(m_labels[kDataOffsetLabel], 2, 0);
+    grid->addWidget(m_dataOffsetSet, 2, 1);
     grid->addWidget(m_dataOffsetEdit, 3, 0, 1, 2);
-    grid->addWidget(m_dataOffsetSet, 3, 2);
 
     m_labels[kShiftGraphLabel] = Named(new QLabel(scale), kShiftGraphLabel);
     m_shiftUp = upDown(kShiftGraphUp, "Up", "arrow_up");
     m_shiftDown = upDown(kShiftGraphDown, "Dn", "arrow_down");
     connect(m_shiftUp, &QPushButton::clicked, this, &CMeterToolDlg::OnShiftGraphUp);
     connect(m_shiftDown, &QPushButton::clicked, this, &CMeterToolDlg::OnShiftGraphDown);
-    grid->addWidget(m_labels[kShiftGraphLabel], 4, 0, 1, 3);
+    grid->addWidget(m_labels[kShiftGraphLabel], 4, 0, 1, 2);
     grid->addWidget(m_shiftUp, 5, 0);
-    grid->addWidget(m_shiftDown, 5, 2);
+    grid->addWidget(m_shiftDown, 5, 1);
+    grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     layout->addWidget(scale);
     layout->addStretch(1);
@@ -425,4 +488,24 @@ void CMeterToolDlg::ApplyFonts() {
     QFont keys(base);
     keys.setBold(true);
     for (auto& [id, key] : m_functionKeys) key->setFont(keys);
+
+    // Room for the longest text each field receives, in these fonts.
+    const QStringList values = WidestValueTexts();
+    const QStringList functions = FunctionLabels();
+    for (DeviceLine& line : m_lines) {
+        line.value->setLongestTexts(values);
+        line.secondValue->setLongestTexts(values);
+        line.functionName->setLongestTexts(functions);
+        line.secondName->setLongestTexts(functions);
+    }
+    QStringList scales;
+    for (const qm::YScaleEntry& entry : qm::YScaleTable()) scales << FromView(entry.label);
+    ReserveTextWidth(m_yScaleEdit, scales);
+    // Offsets as the edit shows them back: one of a reading's size with its
+    // decimals, and a tiny one in twelve digits. Longer ones scroll, as in
+    // any edit being typed into.
+    ReserveTextWidth(m_dataOffsetEdit,
+                     {QString::fromStdString(qm::ChartModel::FormatOffset(-123456789.123456)),
+                      QString::fromStdString(qm::ChartModel::FormatOffset(-1.23456789012e-7))});
+    m_chartControls->setFixedWidth(std::max(196, m_chartControls->minimumSizeHint().width()));
 }

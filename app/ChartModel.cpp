@@ -68,6 +68,16 @@ ChartModel::ChartModel() : m_chart(static_cast<std::size_t>(kChartRows) * kChart
 
 void ChartModel::clearRows() {
     std::fill(m_chart.begin(), m_chart.end(), 0.0);
+    m_start.fill(0);
+}
+
+// The `count` oldest points of row r leave the chart: the ring starts that
+// much later, and the places they leave (now at the far end of the ring,
+// past every point) are emptied.
+void ChartModel::dropOldest(int r, int count) {
+    double* p = row(r);
+    for (int i = 0; i < count; ++i) p[at(r, i)] = 0.0;
+    m_start[static_cast<std::size_t>(r)] = at(r, count);
 }
 
 void ChartModel::setXMax(int xMax) {
@@ -77,11 +87,7 @@ void ChartModel::setXMax(int xMax) {
         // fit. Left where they were, the next shift would bring long-past
         // readings back to the right edge.
         const int drop = m_pointCount - xMax;
-        for (int r = 0; r < kChartRows; ++r) {
-            double* p = row(r);
-            std::copy(p + drop, p + m_pointCount, p);
-            std::fill(p + xMax, p + m_pointCount, 0.0);
-        }
+        for (int r = 0; r < kChartRows; ++r) dropOldest(r, drop);
         m_pointCount = xMax;
     }
     m_xMax = xMax;
@@ -96,12 +102,11 @@ void ChartModel::advance(std::span<const int> activeSlots, bool countPoint) {
     for (int slot : activeSlots) {
         if (!ValidSlot(slot)) continue;
         for (int r : {slot, slot + kChartSlots}) {
-            double* p = row(r);
-            std::copy(p + 1, p + m_xMax, p);
+            dropOldest(r, 1);
             // The newest place is empty until this tick stores a reading: a
             // reading that is not charted (overload, open diode) must not
             // repeat the previous point.
-            p[m_xMax - 1] = 0.0;
+            row(r)[at(r, m_xMax - 1)] = 0.0;
         }
     }
 }
@@ -112,12 +117,12 @@ void ChartModel::countArrivedReading() {
 
 void ChartModel::storePoint(int r, double value) {
     if (r < 0 || r >= kChartRows || m_pointCount <= 0) return;
-    row(r)[m_pointCount - 1] = value;
+    row(r)[at(r, m_pointCount - 1)] = value;
 }
 
 double ChartModel::point(int r, int index) const {
     if (r < 0 || r >= kChartRows || index < 0 || index >= kChartCapacity) return 0.0;
-    return row(r)[index];
+    return row(r)[at(r, index)];
 }
 
 int ChartModel::RedrawInterval(int xMax) {
@@ -250,10 +255,11 @@ void ChartModel::setColour(int index, Rgb colour) {
 
 // --- drawing ---------------------------------------------------------------
 
+// A row is drawn from every point it holds: a place without a point (a
+// reading that was not charted, or no reading yet) breaks the line there,
+// and the rest of the history stays on the chart.
 bool ChartModel::appendRow(int r, int line, bool useLineSettings, RowToDraw& out) {
     if (m_pointCount <= 0) return false;
-    const double* p = row(r);
-    if (p[m_pointCount - 1] == 0.0) return false;
     if (useLineSettings && line != r) {
         setLineScale(r, m_lineScaleIndex[line]);
         m_lineOffset[r] = m_lineOffset[line];
@@ -266,10 +272,14 @@ bool ChartModel::appendRow(int r, int line, bool useLineSettings, RowToDraw& out
     out.pen = useLineSettings ? line : r;
     out.points.clear();
     out.runs.clear();
+    const double* p = row(r);
     int x = m_xMax;
     int runStart = -1;
-    for (int i = m_pointCount - 1; i >= 0; --i, --x) {
-        if (p[i] == 0.0) {
+    // Newest to oldest, stepping back round the ring.
+    for (int i = 0, place = at(r, m_pointCount - 1); i < m_pointCount; ++i, --x) {
+        const double v = p[place];
+        place = (place == 0 ? kChartCapacity : place) - 1;
+        if (v == 0.0) {
             runStart = -1;
             continue;
         }
@@ -277,10 +287,10 @@ bool ChartModel::appendRow(int r, int line, bool useLineSettings, RowToDraw& out
             runStart = static_cast<int>(out.points.size());
             out.runs.emplace_back(runStart, 0);
         }
-        out.points.push_back({x, ChartY(p[i], offset, factor)});
+        out.points.push_back({x, ChartY(v, offset, factor)});
         ++out.runs.back().second;
     }
-    return true;
+    return !out.points.empty();
 }
 
 void ChartModel::rowsToDraw(const ChartDevices& devices, std::vector<RowToDraw>& out) {

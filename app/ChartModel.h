@@ -105,6 +105,7 @@ class ChartModel {
     // Stores a reading as the newest point of a row. 0 means "no point", so
     // a real zero reading must arrive as 1e-25.
     void storePoint(int row, double value);
+    // Point `index` of a row, 0 being the oldest on the chart.
     double point(int row, int index) const;
     // How many ticks lie between two periodic redraws (X-Max / 50, at least 1).
     static int RedrawInterval(int xMax);
@@ -161,7 +162,9 @@ class ChartModel {
     }
     // The polylines of a redraw: for each device read, its main row and,
     // with the dual display on and a second function on the slot, its second
-    // row; a row whose newest point is empty is left out. When one device is
+    // row. Places without a point break a row's line; a row without any
+    // point is left out, and so is every row while the chart holds a single
+    // place (not a line yet). When one device is
     // read its rows use line 1's pen, scale and offset (main or second), and
     // take that scale and offset as their own. `out` keeps its capacity from
     // one redraw to the next.
@@ -176,11 +179,21 @@ class ChartModel {
     const double* row(int r) const {
         return m_chart.data() + static_cast<std::size_t>(r) * kChartCapacity;
     }
+    // Where point `index` (0 = oldest) of row r lies in its ring.
+    int at(int r, int index) const {
+        const int i = m_start[static_cast<std::size_t>(r)] + index;
+        return i >= kChartCapacity ? i - kChartCapacity : i;
+    }
+    void dropOldest(int r, int count);
     void setLineScale(int line, int index);
     void applyOffset(double typedOffset);
     bool appendRow(int r, int line, bool useLineSettings, RowToDraw& out);
 
+    // Each row is a ring of kChartCapacity places starting at m_start[row],
+    // so that a tick on a full chart moves no points. Every place from the
+    // point count on is 0 (no point), whatever X-Max is.
     std::vector<double> m_chart;  // kChartRows x kChartCapacity
+    std::array<int, kChartRows> m_start{};
     int m_pointCount = 0;
     int m_xMax = kXMaxDefault;
     std::array<int, kChartRows> m_lineScaleIndex{};

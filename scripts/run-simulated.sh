@@ -11,8 +11,9 @@ if [ ! -x "$bin" ]; then
   exec build/release/cli/qmcli --simulate list
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "No display found: QM_TOOL serves its window over VNC on port 5900 of this machine."
-  echo "Connect a VNC viewer to it; press Ctrl+C here to stop."
-  export QT_QPA_PLATFORM="vnc:size=1280x860:port=5900"
+  # No display: a virtual one, served over VNC on the loopback interface
+  # only (port $QM_VNC_PORT, default 5900); the script says how to reach it.
+  echo "No display found."
+  exec ./scripts/vnc-display.sh --port "${QM_VNC_PORT:-5900}" "$bin" --simulate "$@"
 fi
 exec "$bin" --simulate "$@"

@@ -122,23 +122,68 @@ TEST(ChartModel, RowsMapNewestToTheRightEdgeWithScaleAndOffset) {
     EXPECT_EQ(m.rowsToDraw(Devices({0}))[0].points.front().y, -kChartYLimit);
 }
 
-TEST(ChartModel, EmptyPlacesSkipARowOrBreakItsLine) {
+TEST(ChartModel, EmptyPlacesBreakTheLineAndTheRestStaysDrawn) {
     ChartModel m;
     Tick(m, {0, 1}, 10, [](int t) { return (t == 4 || t == 9) ? 0.0 : 1.0; });
     m.storePoint(0, 1.0);  // row 1's newest stays empty
     auto rows = m.rowsToDraw(Devices({0, 1}));
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].row, 0);
     // The empty place at tick 4 splits the line instead of dropping to zero.
     ASSERT_EQ(rows[0].runs.size(), 2u);
     EXPECT_EQ(rows[0].runs[0], (std::pair<int, int>{0, 5}));
     EXPECT_EQ(rows[0].runs[1], (std::pair<int, int>{5, 4}));
     EXPECT_EQ(rows[0].points[5].x, m.xMax() - 6);
+    // A reading that was not charted on the newest place (an overload on a
+    // redraw tick, or the last tick before Stop) leaves the history drawn,
+    // broken at that place.
+    EXPECT_EQ(rows[1].row, 1);
+    ASSERT_EQ(rows[1].runs.size(), 2u);
+    EXPECT_EQ(rows[1].points.front().x, m.xMax() - 1);
+    EXPECT_EQ(rows[1].runs[0], (std::pair<int, int>{0, 4}));
+    // A steady overload: nothing new, the earlier readings move left and stay.
+    for (int t = 0; t < 95; ++t) m.advance(std::vector<int>{1});
+    rows = m.rowsToDraw(Devices({1}));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].points.size(), 4u);  // 8 readings, the first 4 shifted out
+    EXPECT_EQ(rows[0].points.back().x, 1);
+    // Once every reading has left the chart the row is gone.
+    for (int t = 0; t < 5; ++t) m.advance(std::vector<int>{1});
+    EXPECT_TRUE(m.rowsToDraw(Devices({1})).empty());
 
     // A single point is not a line yet.
     ChartModel one;
     Tick(one, {0}, 1, [](int) { return 1.0; });
     EXPECT_TRUE(one.rowsToDraw(Devices({0})).empty());
+}
+
+// Each row is a ring: long runs wrap it many times, and changing X-Max in
+// either direction shows exactly the newest readings, never a stale one.
+TEST(ChartModel, RingKeepsTheNewestReadingsAcrossWrapsAndXMaxChanges) {
+    ChartModel m;
+    m.setXMax(50);
+    Tick(m, {0}, 4321, [](int t) { return t + 1.0; });
+    for (int i = 0; i < 50; ++i) ASSERT_EQ(m.point(0, i), 4272.0 + i) << i;
+    // Wider: the 50 points stay the newest; the new places are empty.
+    m.setXMax(2000);
+    EXPECT_EQ(m.pointCount(), 50);
+    EXPECT_EQ(m.point(0, 49), 4321.0);
+    for (int i = 50; i < 2000; ++i) ASSERT_EQ(m.point(0, i), 0.0) << i;
+    Tick(m, {0}, 2500, [](int t) { return 5000.0 + t; });
+    EXPECT_EQ(m.pointCount(), 2000);
+    EXPECT_EQ(m.point(0, 0), 5500.0);
+    EXPECT_EQ(m.point(0, 1999), 7499.0);
+    // Narrower after wrapping, then wide again: no dropped reading comes back.
+    m.setXMax(100);
+    EXPECT_EQ(m.point(0, 0), 7400.0);
+    m.setXMax(1000);
+    Tick(m, {0}, 1, [](int) { return 0.0; });  // a tick without a chart point
+    auto rows = m.rowsToDraw(Devices({0}));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].points.size(), 100u);
+    EXPECT_EQ(rows[0].points.front().x, 999);  // 7499, beside the empty newest place
+    EXPECT_EQ(rows[0].points.back().x, 900);   // 7400
+    EXPECT_EQ(m.point(1, 0), 0.0);             // rows never read stay empty
 }
 
 TEST(ChartModel, SingleDeviceDrawsWithLineOneSettingsAndSecondRowsOnlyWhenShown) {

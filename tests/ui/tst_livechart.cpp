@@ -1,11 +1,13 @@
 // The live chart widget: traces land in their colours where the chart
-// arithmetic puts them, rows without a newest reading stay off the picture,
+// arithmetic puts them, a row without a newest reading keeps its history,
 // markers follow Shift Graph, and a repaint shows the kept picture.
 #include <QtTest>
 #include <cmath>
 #include <memory>
 
 #include "app/LiveChartWidget.h"
+#include "app/MainWindowIds.h"
+#include "ui/support/MainWindowBench.h"
 
 using namespace qm;
 
@@ -25,6 +27,12 @@ int CountColour(const QImage& img, int y, const QRect& plot, QColor colour) {
     for (int x = plot.left(); x <= plot.right(); ++x) n += img.pixelColor(x, y) == colour;
     return n;
 }
+int CountColour(const QImage& img, QColor colour) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == colour;
+    return n;
+}
 
 }  // namespace
 
@@ -41,7 +49,7 @@ class TestLiveChart : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
     }
 
-    void tracesInTheirColoursAndSkippedRowsAbsent() {
+    void tracesInTheirColoursAndGapsLeftOpen() {
         QCOMPARE(widget->objectName(), QString("1003"));
         ChartDevices d;
         d.activeSlots = {0, 1, 2, 3};
@@ -65,7 +73,9 @@ class TestLiveChart : public QObject {
         const int x30 = ColumnOf(plot, 30, 100);
         QCOMPARE(img.pixelColor(x30, RowOf(plot, 1.0)), QColor(0, 0, 255));
         QCOMPARE(img.pixelColor(x30, RowOf(plot, -2.0)), QColor(0, 255, 0));
-        QCOMPARE(CountColour(img, RowOf(plot, 3.0), plot, QColor(255, 0, 0)), 0);
+        // Row 3 had no newest reading: its history stays, its newest place is empty.
+        QCOMPARE(img.pixelColor(x30, RowOf(plot, 3.0)), QColor(255, 0, 0));
+        QVERIFY(img.pixelColor(plot.right(), RowOf(plot, 3.0)) != QColor(255, 0, 0));
         QVERIFY(CountColour(img, RowOf(plot, 1.0), plot, QColor(0, 0, 255)) > plot.width() / 2);
         // Nothing strays outside the plot into the marker gutter.
         QCOMPARE(img.pixelColor(plot.left() - 2, RowOf(plot, 1.0)),
@@ -132,6 +142,49 @@ class TestLiveChart : public QObject {
         widget->clear();
         img = widget->grab().toImage();
         QCOMPARE(CountColour(img, RowOf(plot, 1.0), plot, QColor(0, 0, 255)), 0);
+    }
+
+    // In the window: an overload on a redraw tick, a steady overload, and
+    // Stop on an overload all leave the readings before it on the chart.
+    void overloadKeepsTheHistoryDrawn() {
+        test::MainWindowBench bench;
+        QVERIFY(bench.UseTable(test::MeterSection("USB0::0x1209::0x4101::SN000001::INSTR", "TX42",
+                                                  "SN000001", "value=0.5\nnoise=0")));
+        CMeterToolDlg& w = bench.Open();
+        auto* chart = bench.Control<LiveChartWidget>(mainwindow::kChartArea);
+        QVERIFY(chart);
+        const QColor blue(0, 0, 255);
+        bench.Trigger(mainwindow::kCmdStartReading);
+        QVERIFY(w.tool().loop().reading());
+        for (int t = 0; t < 30; ++t) w.OnTimer();  // X-Max 100: a redraw every other tick
+        const int drawn = CountColour(chart->chartPixmap().toImage(), blue);
+        QVERIFY(drawn > 20);
+
+        bench.Meter(0)->setValue(9.9e37);
+        for (int t = 0; t < 10; ++t) {
+            w.OnTimer();
+            QCOMPARE(bench.Text(901), QString("OVLD"));
+            QVERIFY2(CountColour(chart->chartPixmap().toImage(), blue) > drawn / 2,
+                     qPrintable(QString("tick %1").arg(t)));
+        }
+        bench.Trigger(mainwindow::kCmdStopReading);
+        QVERIFY(!w.tool().loop().reading());
+        QVERIFY(CountColour(chart->chartPixmap().toImage(), blue) > drawn / 2);
+    }
+
+    // The Data Offset edit shows the applied offset back in full; the
+    // Y-scale and Shift buttons read it again, so no digit may be cut off.
+    void dataOffsetEditKeepsTheWholeOffset() {
+        test::MainWindowBench bench;
+        QVERIFY(bench.UseBuiltin());
+        CMeterToolDlg& w = bench.Open();
+        auto* offset = bench.Control<QLineEdit>(mainwindow::kDataOffsetEdit);
+        offset->setText("1e100");
+        bench.Control<QPushButton>(mainwindow::kDataOffsetSet)->click();
+        QCOMPARE(offset->text().size(), 101);
+        bench.Control<QPushButton>(mainwindow::kYScaleDown)->click();
+        QCOMPARE(w.tool().chart().lineOffset(0), 1e100);
+        QVERIFY(bench.prompter.messages.empty());
     }
 
   private:
