@@ -57,6 +57,16 @@ DbResult<RecordStatistics> ReadRecordStatistics(Database& db) {
     return RecordStatistics{first.Result(), second.Result()};
 }
 
+DbResult<long long> CountRecordReadings(Database& db) {
+    RowReader reader;
+    DbStatus st = reader.Open(db, "select count(read_value) from read");
+    long long n = 0;
+    if (st && reader.Next()) n = static_cast<long long>(reader.Double(0));
+    if (st) st = reader.status();
+    if (!st) return st.error();
+    return n;
+}
+
 DbResult<std::vector<GridRow>> ReadGridPage(Database& db, long long page) {
     if (page < 0) page = 0;
     RowReader reader;

@@ -41,6 +41,9 @@ DbStatus OpenRecordForReading(Database& db, const std::string& path, RecordForma
 // readings.
 DbResult<RecordStatistics> ReadRecordStatistics(Database& db);
 
+// count(read_value): the readings that hold a value.
+DbResult<long long> CountRecordReadings(Database& db);
+
 // The rows of grid page `page` (0-based): readings page*10000+1 onwards, at
 // most 10000, numbered from page*10000+1 (1 to 10000 on the first page).
 DbResult<std::vector<GridRow>> ReadGridPage(Database& db, long long page);
