@@ -6,6 +6,7 @@
 #include "app/MeterTool.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
+#include "cli/CliRecords.h"
 #include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
@@ -135,6 +136,7 @@ int FunctionCommand(MeterTool& tool, const std::vector<std::string>& args) {
 }
 
 int RecordsCommand(const std::vector<std::string>& args) {
+    if (args.size() >= 2 && args[1] != "list") return RecordsSubcommand(args);
     if (args.size() != 2 || args[1] != "list") {
         std::fputs("qmcli: usage: qmcli records list\n", stderr);
         return 2;
@@ -153,6 +155,7 @@ int RecordsCommand(const std::vector<std::string>& args) {
 int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
     if (name == "records") return RecordsCommand(args);
+    if (name == "burst") return BurstCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

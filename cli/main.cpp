@@ -27,7 +27,16 @@ const char* kUsage =
     "  read SLOT --count N [--interval MS] [--record R] [--yes]\n"
     "                                read SLOT N times, one line per reading; with --record\n"
     "                                save into record R (1-10)\n"
-    "  records list                  list the records of the database folder\n";
+    "  records list                  list the records of the database folder\n"
+    "  burst SLOT --count N --record R\n"
+    "                                take N readings (1-50000) from SLOT into record R\n"
+    "  records show R [--page P]     the grid rows of record R, tab-separated\n"
+    "  records stats R               its reading count, MAX, MIN and AVG\n"
+    "  records search R --low L --high H\n"
+    "                                the readings between L and H, with their statistics\n"
+    "  records export R FILE         write record R to FILE.csv (\".csv\" is always appended)\n"
+    "  records delete R --yes        delete both files of record R\n"
+    "                                (--earlier picks a record's earlier-format file)\n";
 
 }  // namespace
 
