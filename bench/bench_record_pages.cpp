@@ -84,25 +84,4 @@ BENCHMARK(BM_Sqlite3CliCsv)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 
-namespace {
-void BM_TmpStats(benchmark::State& state) {
-    GeneratedRecord& record = GeneratedRecord::Instance();
-    qm::Database db;
-    (void)qm::OpenRecordForReading(db, record.path(), qm::RecordFormat::Current);
-    for (auto _ : state) { auto s = qm::ReadRecordStatistics(db); benchmark::DoNotOptimize(s); }
-}
-BENCHMARK(BM_TmpStats)->Unit(benchmark::kMillisecond);
-void BM_TmpPage(benchmark::State& state) {
-    GeneratedRecord& record = GeneratedRecord::Instance();
-    qm::Database db;
-    (void)qm::OpenRecordForReading(db, record.path(), qm::RecordFormat::Current);
-    for (auto _ : state) { auto s = qm::ReadGridPage(db, 0); benchmark::DoNotOptimize(s); }
-}
-BENCHMARK(BM_TmpPage)->Unit(benchmark::kMillisecond);
-void BM_TmpOpen(benchmark::State& state) {
-    GeneratedRecord& record = GeneratedRecord::Instance();
-    for (auto _ : state) { qm::Database db; (void)qm::OpenRecordForReading(db, record.path(), qm::RecordFormat::Current); }
-}
-BENCHMARK(BM_TmpOpen)->Unit(benchmark::kMillisecond);
-}
 BENCHMARK_MAIN();

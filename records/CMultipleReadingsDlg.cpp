@@ -65,6 +65,9 @@ CMultipleReadingsDlg::CMultipleReadingsDlg(qm::SessionTable& sessions, LabelSour
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(0, 1);
 
+    // The page is as small as its controls allow, no smaller.
+    body()->setMinimumSize(0, 0);
+
     if (auto* box = findChild<QDialogButtonBox*>()) {
         m_exit = box->buttons().value(0) ? qobject_cast<QPushButton*>(box->buttons().value(0))
                                           : nullptr;
@@ -76,7 +79,6 @@ CMultipleReadingsDlg::CMultipleReadingsDlg(qm::SessionTable& sessions, LabelSour
     connect(m_start, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStartReading);
     connect(m_stop, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStopReading);
     connect(m_count, &QLineEdit::textEdited, this, &CMultipleReadingsDlg::OnCountChange);
-    setMinimumSize(sizeHint());
 }
 
 CMultipleReadingsDlg::~CMultipleReadingsDlg() {
@@ -120,6 +122,8 @@ void CMultipleReadingsDlg::FillRecordCombo() {
     m_records->clear();
     if (!m_burst.FillRecordChoices()) return;
     for (const qm::RecordChoice& c : m_burst.choices()) m_records->addItem(Q(c.label));
+    // A dated label is long: the combo is never narrower than its widest entry.
+    m_records->setMinimumWidth(m_records->sizeHint().width());
 }
 
 void CMultipleReadingsDlg::OnCountChange(const QString& text) {

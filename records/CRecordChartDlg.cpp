@@ -139,6 +139,9 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     right->addLayout(readout);
     root->addLayout(right, 1);
 
+    // The page is as small as its controls allow, no smaller.
+    body()->setMinimumSize(0, 0);
+
     if (auto* box = findChild<QDialogButtonBox*>()) {
         if (auto* exit = qobject_cast<QPushButton*>(box->buttons().value(0))) {
             exit->setObjectName(QString::number(kExit));
@@ -197,6 +200,7 @@ void CRecordChartDlg::OnInitDialog() {
     m_folder = folder.value_or(std::string());
     if (folder) m_entries = qm::RecordChartEntries(m_folder);
     for (const qm::RecordListEntry& e : m_entries) m_records->addItem(Q(e.label));
+    m_records->setMinimumWidth(m_records->sizeHint().width());
     m_records->setPlaceholderText(
         m_entries.empty() ? Q(texts().GetText("1024", "No records were found."))
                           : Q(texts().GetText("1013", "Please select a record.")));
@@ -366,10 +370,10 @@ void CRecordChartDlg::keyPressEvent(QKeyEvent* event) {
         auto tidy = [](QLineEdit* e) {
             e->setText(QString::number(qm::LeadingInteger(e->text().toStdString())));
         };
-        if (m_from->hasFocus()) {
+        if (focusWidget() == m_from) {
             m_to->setFocus();
             tidy(m_from);
-        } else if (m_to->hasFocus()) {
+        } else if (focusWidget() == m_to) {
             tidy(m_to);
         }
         return;

@@ -123,6 +123,7 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     m_grid = Named(new QTableView(body()), kGrid);
     m_grid->setModel(&m_model);
     m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
@@ -138,6 +139,8 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     for (int i = 0; i < 8; ++i) {
         m_values[i] = Named(new QLabel(body()), valueIds[i]);
         m_values[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Room for a statistic of 15 characters without the page moving.
+        m_values[i]->setMinimumWidth(m_values[i]->fontMetrics().horizontalAdvance("-000000.000000000"));
     }
 
     // Left: the record list. Right: the grid. Below: statistics and search.
@@ -185,6 +188,9 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
             exit->setAutoDefault(false);
         }
     }
+
+    // The page is as small as its controls allow, no smaller.
+    body()->setMinimumSize(0, 0);
 
     // Hidden from the start and never shown by this page: the second-value
     // statistics and the page selector (the grid always shows the first page).
@@ -253,6 +259,10 @@ void CRecordViewDlg::OnInitDialog() {
         m_list->clear();
         for (const qm::RecordListEntry& e : m_viewer.entries()) m_list->addItem(Q(e.label));
         m_list->setCurrentRow(-1);
+        // Every label whole: its date and functions tell the entries apart.
+        const int widest = std::max(m_list->sizeHintForColumn(0),
+                                    m_list->fontMetrics().horizontalAdvance(QString(60, QChar('0'))) / 2);
+        m_list->setMinimumWidth(widest + 2 * m_list->frameWidth() + 4);
     }
     m_pages->clear();
     m_upper->clear();
@@ -361,10 +371,10 @@ void CRecordViewDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter moves from the upper limit to the lower one and searches
         // from there; it never closes the page.
-        if (m_upper->hasFocus()) {
+        if (focusWidget() == m_upper) {
             m_upper->setText(Q(qm::UpperLimitEnterText(m_upper->text().toStdString())));
             m_lower->setFocus();
-        } else if (m_lower->hasFocus()) {
+        } else if (focusWidget() == m_lower) {
             OnSearch();
         }
         return;

@@ -216,8 +216,9 @@ DbResult<CursorReadout> ReadChartCursor(const ChartRequest& request, long long s
             r.marker = true;
             r.x = request.plot.PixelX(p, span);
             r.y = request.plot.PixelY(v == kRecordOverload ? kChartTopY : ChartY(v, request.gain));
-            r.halfWidth = std::max(1, static_cast<int>(std::lround(request.plot.width * 0.005)));
-            r.halfHeight = std::max(1, static_cast<int>(std::lround(15.0 * request.plot.height /
+            // A hundredth of the width by 30 units, and never too small to see.
+            r.halfWidth = std::max(3, static_cast<int>(std::lround(request.plot.width * 0.005)));
+            r.halfHeight = std::max(3, static_cast<int>(std::lround(15.0 * request.plot.height /
                                                                      (2.0 * kChartTopY))));
         }
     }

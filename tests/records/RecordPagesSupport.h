@@ -2,8 +2,6 @@
 // Record files for the record-page tests: a current- or earlier-format file
 // with given readings, written in one transaction so that large records
 // are quick to make.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,35 +18,37 @@ struct Reading {
     std::string time = "12:00:00:000";
 };
 
-inline void MakeRecordFile(const std::string& path, RecordFormat format,
+// False when the file could not be made.
+inline bool MakeRecordFile(const std::string& path, RecordFormat format,
                            const std::vector<Reading>& readings,
                            const DateTime& date = {2024, 5, 6, 7, 8, 9, 0},
                            const char* f1 = "DCV", const char* f2 = "NONE") {
     Database db;
     if (format == RecordFormat::Current) {
-        ASSERT_TRUE(CreateRecordFile(path, RecordLayout::MainWindow).ok());
-        ASSERT_TRUE(OpenRecordDatabase(db, path, format).ok());
-        ASSERT_TRUE(WriteRecordFunctions(db, f1, f2).ok());
+        if (!CreateRecordFile(path, RecordLayout::MainWindow).ok()) return false;
+        if (!OpenRecordDatabase(db, path, format).ok()) return false;
+        if (!WriteRecordFunctions(db, f1, f2).ok()) return false;
     } else {
-        ASSERT_TRUE(db.Create(path).ok());
-        ASSERT_TRUE(db.CreateTable("read", {{"read_value", DaoType::Double, 20},
-                                            {"read_value_2ND", DaoType::Double, 20},
-                                            {"read_time", DaoType::Text, 100}})
-                        .ok());
-        ASSERT_TRUE(db.CreateTable("read_date", {{"r_date", DaoType::DateTime, 20}}).ok());
+        if (!db.Create(path).ok()) return false;
+        if (!db.CreateTable("read", {{"read_value", DaoType::Double, 20},
+                                     {"read_value_2ND", DaoType::Double, 20},
+                                     {"read_time", DaoType::Text, 100}})
+                 .ok())
+            return false;
+        if (!db.CreateTable("read_date", {{"r_date", DaoType::DateTime, 20}}).ok()) return false;
     }
-    ASSERT_TRUE(StampRecordDate(db, date).ok());
+    if (!StampRecordDate(db, date).ok()) return false;
     Recordset rs;
-    ASSERT_TRUE(rs.Open(db, "select * from read").ok());
-    ASSERT_TRUE(db.BeginTransaction().ok());
+    if (!rs.Open(db, "select * from read").ok()) return false;
+    if (!db.BeginTransaction().ok()) return false;
     for (const Reading& r : readings) {
-        ASSERT_TRUE(rs.AddNew().ok());
-        ASSERT_TRUE(rs.SetField("read_value", r.value).ok());
-        ASSERT_TRUE(rs.SetField("read_value_2ND", r.second).ok());
-        ASSERT_TRUE(rs.SetField("read_time", std::string_view(r.time)).ok());
-        ASSERT_TRUE(rs.Update().ok());
+        if (!rs.AddNew().ok()) return false;
+        if (!rs.SetField("read_value", r.value).ok()) return false;
+        if (!rs.SetField("read_value_2ND", r.second).ok()) return false;
+        if (!rs.SetField("read_time", std::string_view(r.time)).ok()) return false;
+        if (!rs.Update().ok()) return false;
     }
-    ASSERT_TRUE(db.Commit().ok());
+    return db.Commit().ok();
 }
 
 // Readings v(i) for i = 0 .. n-1.

@@ -138,8 +138,8 @@ TEST_F(BurstTest, ReadsThatBringNoReadingStoreNothingAndAreReported) {
 
 TEST_F(BurstTest, AChangedFunctionIsRefusedAfterTheDateIsStamped) {
     Use("value=1.0");
-    test::MakeRecordFile(RecordFile(3), RecordFormat::Current, {{1.0}}, {2020, 1, 1, 0, 0, 0, 0},
-                         "DCV", "NONE");
+    ASSERT_TRUE(test::MakeRecordFile(RecordFile(3), RecordFormat::Current, {{1.0}}, {2020, 1, 1, 0, 0, 0, 0},
+                         "DCV", "NONE"));
     tool.sessions().Query(0, "CONF:VOLT:AC\n");
     EXPECT_FALSE(burst.Start(0, 3, 10));
     EXPECT_EQ(prompter.last().text,
@@ -154,7 +154,7 @@ TEST_F(BurstTest, AChangedFunctionIsRefusedAfterTheDateIsStamped) {
 
 TEST_F(BurstTest, EarlierFormatAndUnreadableRecordsAreRefusedUntouched) {
     std::filesystem::create_directory(dir.path() + "/DB");
-    test::MakeRecordFile(RecordFile(2, RecordFormat::Earlier), RecordFormat::Earlier, {{1.0}});
+    ASSERT_TRUE(test::MakeRecordFile(RecordFile(2, RecordFormat::Earlier), RecordFormat::Earlier, {{1.0}}));
     test::WriteBytes(RecordFile(5), "not a record at all");
     Use("value=1.0");
     EXPECT_FALSE(burst.Start(0, 2, 5));

@@ -79,8 +79,8 @@ TEST_F(RecordChartTest, AllReadingsDrawTheExtremesOfEveryPixelColumn) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> noise(-9.0, 9.0);
     const auto readings = Readings(100000, [&](long long) { return noise(rng); });
-    test::MakeRecordFile(RecordFilePath(folder, 1, RecordFormat::Current), RecordFormat::Current,
-                         readings);
+    ASSERT_TRUE(test::MakeRecordFile(RecordFilePath(folder, 1, RecordFormat::Current), RecordFormat::Current,
+                         readings));
     ChartDrawing d;
     ASSERT_TRUE(d.Begin(Request(1, 100000)).ok());
     while (!d.done()) ASSERT_TRUE(d.Step(7000).ok());
@@ -111,8 +111,8 @@ TEST_F(RecordChartTest, AllReadingsDrawTheExtremesOfEveryPixelColumn) {
 TEST_F(RecordChartTest, ARangeIsDrawnFromItsFirstReadingAndTheCursorReadsBack) {
     auto readings = Readings(1000, [](long long i) { return static_cast<double>(i + 1); });
     readings[299].value = 9.9e37;
-    test::MakeRecordFile(RecordFilePath(folder, 2, RecordFormat::Current), RecordFormat::Current,
-                         readings);
+    ASSERT_TRUE(test::MakeRecordFile(RecordFilePath(folder, 2, RecordFormat::Current), RecordFormat::Current,
+                         readings));
     ChartRequest r = Request(2, 1000);
     r.drawRange = true;
     r.range = {100, 500};
@@ -141,8 +141,8 @@ TEST_F(RecordChartTest, SecondValuesLeaveGapsWhereThereIsNone) {
     const double none = kRecordNoSecondValue;
     std::vector<test::Reading> readings = {{1, 0.5}, {1, none}, {1, 0.25}, {1, none},
                                            {1, 0.1}, {1, 0.2}, {1, 0.3}, {1, none}};
-    test::MakeRecordFile(RecordFilePath(folder, 3, RecordFormat::Current), RecordFormat::Current,
-                         readings);
+    ASSERT_TRUE(test::MakeRecordFile(RecordFilePath(folder, 3, RecordFormat::Current), RecordFormat::Current,
+                         readings));
     ChartRequest r = Request(3, 8);
     r.secondValues = true;
     auto lines = DrawRecordChart(r);
@@ -155,8 +155,8 @@ TEST_F(RecordChartTest, SecondValuesLeaveGapsWhereThereIsNone) {
     EXPECT_EQ(c->valueText, "NULL");
     EXPECT_FALSE(c->marker);
 
-    test::MakeRecordFile(RecordFilePath(folder, 4, RecordFormat::Current), RecordFormat::Current,
-                         Readings(50, [](long long) { return 1.0; }));
+    ASSERT_TRUE(test::MakeRecordFile(RecordFilePath(folder, 4, RecordFormat::Current), RecordFormat::Current,
+                         Readings(50, [](long long) { return 1.0; })));
     ChartRequest single = Request(4, 50);
     single.secondValues = true;
     EXPECT_TRUE(DrawRecordChart(single)->empty());

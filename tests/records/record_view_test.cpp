@@ -165,8 +165,8 @@ class RecordViewTest : public ::testing::Test {
 };
 
 TEST_F(RecordViewTest, StatisticsAndPagesOfALargeRecord) {
-    test::MakeRecordFile(Path(2), RecordFormat::Current,
-                         Readings(25000, [](long long i) { return 0.001 * static_cast<double>(i); }));
+    ASSERT_TRUE(test::MakeRecordFile(Path(2), RecordFormat::Current,
+                         Readings(25000, [](long long i) { return 0.001 * static_cast<double>(i); })));
     Select(viewer, 2);
     EXPECT_EQ(viewer.texts().quantity, "25000");
     EXPECT_EQ(viewer.texts().maximum, "24.999000000000");
@@ -186,10 +186,10 @@ TEST_F(RecordViewTest, StatisticsAndPagesOfALargeRecord) {
 }
 
 TEST_F(RecordViewTest, BothFilesOfANumberAreListedAndEachShowsItsOwnReadings) {
-    test::MakeRecordFile(Path(4), RecordFormat::Current, Readings(3, [](long long i) { return i + 1.0; }));
-    test::MakeRecordFile(Path(4, RecordFormat::Earlier), RecordFormat::Earlier,
+    ASSERT_TRUE(test::MakeRecordFile(Path(4), RecordFormat::Current, Readings(3, [](long long i) { return i + 1.0; })));
+    ASSERT_TRUE(test::MakeRecordFile(Path(4, RecordFormat::Earlier), RecordFormat::Earlier,
                          Readings(5, [](long long i) { return -(i + 1.0); }),
-                         {2019, 1, 2, 3, 4, 5, 0});
+                         {2019, 1, 2, 3, 4, 5, 0}));
     viewer.InitialiseIn(folder);
     ASSERT_EQ(viewer.entries().size(), 2u);
     EXPECT_EQ(viewer.entries()[0].label,
@@ -206,8 +206,8 @@ TEST_F(RecordViewTest, BothFilesOfANumberAreListedAndEachShowsItsOwnReadings) {
 }
 
 TEST_F(RecordViewTest, BandSearchFindsTheReadingsBetweenTheLimits) {
-    test::MakeRecordFile(Path(1), RecordFormat::Current,
-                         {{0.2}, {0.3}, {0.4}, {0.5}, {0.6}, {0.7}, {0.8}, {0.9}});
+    ASSERT_TRUE(test::MakeRecordFile(Path(1), RecordFormat::Current,
+                         {{0.2}, {0.3}, {0.4}, {0.5}, {0.6}, {0.7}, {0.8}, {0.9}}));
     Select(viewer, 1);
     viewer.Search("0.5", "0.1");
     EXPECT_EQ(viewer.texts().match, "4");  // 0.2 .. 0.5
@@ -243,7 +243,7 @@ TEST_F(RecordViewTest, BandSearchFindsTheReadingsBetweenTheLimits) {
 TEST_F(RecordViewTest, BandSearchComparesTheRecordsTrueExtremes) {
     // The shown maximum is cut to 123.45678901234, below the reading: a band
     // reaching past the record must still take it.
-    test::MakeRecordFile(Path(6), RecordFormat::Current, {{123.456789012345678}, {0.05}});
+    ASSERT_TRUE(test::MakeRecordFile(Path(6), RecordFormat::Current, {{123.456789012345678}, {0.05}}));
     Select(viewer, 6);
     EXPECT_EQ(viewer.texts().maximum, "123.45678901234");
     viewer.Search("1000", "0");
@@ -251,7 +251,7 @@ TEST_F(RecordViewTest, BandSearchComparesTheRecordsTrueExtremes) {
     EXPECT_EQ(viewer.texts().maximum, FixedText(123.456789012345678, 15));
 
     // An overload is the record's maximum: shown as OVLD, and still found.
-    test::MakeRecordFile(Path(2), RecordFormat::Current, {{0.5}, {9.9e37}, {-2.5}});
+    ASSERT_TRUE(test::MakeRecordFile(Path(2), RecordFormat::Current, {{0.5}, {9.9e37}, {-2.5}}));
     Select(viewer, 2);
     EXPECT_EQ(viewer.texts().maximum, "OVLD");
     viewer.Search("1e39", "-10");
@@ -263,8 +263,8 @@ TEST_F(RecordViewTest, BandSearchComparesTheRecordsTrueExtremes) {
 }
 
 TEST_F(RecordViewTest, MoreThanOnePageOfMatchesAsksForANarrowerBand) {
-    test::MakeRecordFile(Path(3), RecordFormat::Current,
-                         Readings(12000, [](long long i) { return static_cast<double>(i); }));
+    ASSERT_TRUE(test::MakeRecordFile(Path(3), RecordFormat::Current,
+                         Readings(12000, [](long long i) { return static_cast<double>(i); })));
     Select(viewer, 3);
     viewer.Search("5", "0");
     const RecordViewTexts before = viewer.texts();
@@ -280,7 +280,7 @@ TEST_F(RecordViewTest, CsvExportWritesTheRecordUnderTheChosenNamePlusCsv) {
     std::vector<Reading> r = {{1.5, kRecordNoSecondValue, "10:11:12:013"},
                               {9.9e37, 0.0056, "10:11:12:014"},
                               {0.0, 9.9e37, "10:11:12:015"}};
-    test::MakeRecordFile(Path(5), RecordFormat::Current, r);
+    ASSERT_TRUE(test::MakeRecordFile(Path(5), RecordFormat::Current, r));
     Select(viewer, 5);
     const std::string chosen = dir / "out.csv";
     ASSERT_TRUE(viewer.ExportCsv(chosen));
@@ -296,7 +296,7 @@ TEST_F(RecordViewTest, CsvExportWritesTheRecordUnderTheChosenNamePlusCsv) {
 }
 
 TEST_F(RecordViewTest, AnExportThatDoesNotFinishLeavesTheOldFile) {
-    test::MakeRecordFile(Path(5), RecordFormat::Current, Readings(10, [](long long) { return 1.0; }));
+    ASSERT_TRUE(test::MakeRecordFile(Path(5), RecordFormat::Current, Readings(10, [](long long) { return 1.0; })));
     Select(viewer, 5);
     const std::string target = dir / "keep.csv";
     test::WriteBytes(target, "old contents\n");
@@ -316,7 +316,7 @@ TEST_F(RecordViewTest, AnExportThatDoesNotFinishLeavesTheOldFile) {
 }
 
 TEST_F(RecordViewTest, AnEmptyRecordSaysSo) {
-    test::MakeRecordFile(Path(8), RecordFormat::Current, {});
+    ASSERT_TRUE(test::MakeRecordFile(Path(8), RecordFormat::Current, {}));
     Select(viewer, 8);
     EXPECT_EQ(prompter.last().text, "No data in file");
     EXPECT_EQ(viewer.texts().quantity, "0");
@@ -325,9 +325,9 @@ TEST_F(RecordViewTest, AnEmptyRecordSaysSo) {
 }
 
 TEST_F(RecordViewTest, DeleteRemovesBothFilesAfterAskingAndRefreshes) {
-    test::MakeRecordFile(Path(7), RecordFormat::Current, Readings(2, [](long long) { return 1.0; }));
-    test::MakeRecordFile(Path(7, RecordFormat::Earlier), RecordFormat::Earlier,
-                         Readings(2, [](long long) { return 1.0; }));
+    ASSERT_TRUE(test::MakeRecordFile(Path(7), RecordFormat::Current, Readings(2, [](long long) { return 1.0; })));
+    ASSERT_TRUE(test::MakeRecordFile(Path(7, RecordFormat::Earlier), RecordFormat::Earlier,
+                         Readings(2, [](long long) { return 1.0; })));
     Select(viewer, 7);
     prompter.answers.push_back(PromptAnswer::No);
     EXPECT_EQ(viewer.DeleteSelected(), DeleteOutcome::Declined);
