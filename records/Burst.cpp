@@ -1,5 +1,9 @@
 #include "records/Burst.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 
 #include "config/NumberText.h"
@@ -65,9 +69,15 @@ Burst::~Burst() {
 }
 
 bool Burst::FillRecordChoices() {
-    // A first burst on a new installation makes the folder, as live saving does.
-    folder_ = ResolveDatabaseFolder(prompter_, kMultipleReadingsFolderCaption,
-                                    FolderCreation::IfMissing);
+    for (int n = kFirstRecordNumber; n <= kLastRecordNumber; ++n) choices_[n - 1] = {RecordName(n)};
+    folder_.reset();
+    // No folder yet (a new installation): every record is free, and the
+    // first burst makes the folder, as live saving does.
+    char cwd[PATH_MAX + 1];
+    struct stat sb {};
+    if (!::getcwd(cwd, sizeof cwd) || ::stat(DatabaseFolderFor(cwd).c_str(), &sb) != 0)
+        return true;
+    folder_ = ResolveDatabaseFolder(prompter_, kMultipleReadingsFolderCaption);
     if (!folder_) return false;
     choices_ = MultipleReadingsChoices(*folder_);
     return true;
@@ -122,7 +132,10 @@ bool Burst::Start(int slot, int recordNo, long count) {
     running_ = false;
     writeError_.clear();
     message_.clear();
-    if (!folder_ && !FillRecordChoices()) return false;
+    if (!folder_)
+        folder_ = ResolveDatabaseFolder(prompter_, kMultipleReadingsFolderCaption,
+                                        FolderCreation::IfMissing);
+    if (!folder_) return false;
     if (recordNo < kFirstRecordNumber || recordNo > kLastRecordNumber)
         return Refuse(texts_.GetText("1013", "Please select a record."));
 

@@ -50,8 +50,9 @@ class Burst {
     Burst(const Burst&) = delete;
     Burst& operator=(const Burst&) = delete;
 
-    // Finds the database folder (creating it when missing) and lists the ten
-    // records; false after telling the user when there is no folder.
+    // Lists the ten records of the database folder (all free while there is
+    // no folder yet); false after telling the user when the folder cannot
+    // be entered. Start makes the folder when it is missing.
     bool FillRecordChoices();
     const std::array<RecordChoice, 10>& choices() const { return choices_; }
 

@@ -13,20 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/TextSource.h"
-
-namespace {
-
-template <typename W>
-W* Named(W* widget, int id) {
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-}  // namespace
+#include "ui/PageControls.h"
 
 CMultipleReadingsDlg::CMultipleReadingsDlg(qm::SessionTable& sessions, LabelSource labels,
                                            qm::Prompter& prompter, const qm::Clock& clock,
@@ -68,14 +55,7 @@ CMultipleReadingsDlg::CMultipleReadingsDlg(qm::SessionTable& sessions, LabelSour
     // The page is as small as its controls allow, no smaller.
     body()->setMinimumSize(0, 0);
 
-    if (auto* box = findChild<QDialogButtonBox*>()) {
-        m_exit = box->buttons().value(0) ? qobject_cast<QPushButton*>(box->buttons().value(0))
-                                          : nullptr;
-        if (m_exit) {
-            m_exit->setObjectName(QString::number(kExit));
-            m_exit->setAutoDefault(false);
-        }
-    }
+    m_exit = NameExitButton(this, kExit);
     connect(m_start, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStartReading);
     connect(m_stop, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStopReading);
     connect(m_count, &QLineEdit::textEdited, this, &CMultipleReadingsDlg::OnCountChange);
@@ -93,18 +73,18 @@ void CMultipleReadingsDlg::showEvent(QShowEvent* event) {
 
 void CMultipleReadingsDlg::OnInitDialog() {
     const qm::TextSource& t = texts();
-    m_countLabel->setText(Q(t.GetText("170", "Number of Readings")));
-    m_recordLabel->setText(Q(t.GetText("130", "Record List")));
-    m_start->setText(Q(t.GetText("22", "Start Reading")));
-    m_stop->setText(Q(t.GetText("23", "Stop Reading")));
+    m_countLabel->setText(FromStd(t.GetText("170", "Number of Readings")));
+    m_recordLabel->setText(FromStd(t.GetText("130", "Record List")));
+    m_start->setText(FromStd(t.GetText("22", "Start Reading")));
+    m_stop->setText(FromStd(t.GetText("23", "Stop Reading")));
 
     m_instruments->clear();
     const std::vector<std::string> labels = m_labels ? m_labels() : std::vector<std::string>{};
     const bool none = labels.empty();
     if (none)
-        m_instruments->addItem(Q(t.GetText("1000", "No Device Connected")));
+        m_instruments->addItem(FromStd(t.GetText("1000", "No Device Connected")));
     else
-        for (const std::string& label : labels) m_instruments->addItem(Q(label));
+        for (const std::string& label : labels) m_instruments->addItem(FromStd(label));
     m_start->setEnabled(!none);
     m_count->setEnabled(!none);
     m_records->setEnabled(!none);
@@ -121,7 +101,7 @@ void CMultipleReadingsDlg::OnInitDialog() {
 void CMultipleReadingsDlg::FillRecordCombo() {
     m_records->clear();
     if (!m_burst.FillRecordChoices()) return;
-    for (const qm::RecordChoice& c : m_burst.choices()) m_records->addItem(Q(c.label));
+    for (const qm::RecordChoice& c : m_burst.choices()) m_records->addItem(FromStd(c.label));
     // A dated label is long: the combo is never narrower than its widest entry.
     m_records->setMinimumWidth(m_records->sizeHint().width());
 }

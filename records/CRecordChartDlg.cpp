@@ -18,31 +18,16 @@
 
 #include "config/NumberText.h"
 #include "platform/TextSource.h"
+#include "ui/PageControls.h"
 #include "records/RecordPlotWidget.h"
 #include "records/RecordQuery.h"
 
 namespace {
 
-template <typename W>
-W* Named(W* widget, int id) {
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Readings drawn between two passes of the event loop.
 constexpr long long kPointsPerStep = 50000;
 
-struct LabelText {
-    int id;
-    const char* key;
-    const char* englishDefault;
-};
-
-constexpr LabelText kLabelTexts[] = {
+constexpr PageControlText kLabelTexts[] = {
     {CRecordChartDlg::kSettingsLabel, "85", "Settings"},
     {CRecordChartDlg::kColourLabel, "123", "Color Print"},
     {CRecordChartDlg::kQuantityLabel, "150", "Data Quantity："},
@@ -70,7 +55,7 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     m_records = Named(new QComboBox(body()), kRecordCombo);
     m_records->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_resolution = Named(new QComboBox(body()), kResolution);
-    for (int k = 0; k < qm::kResolutionCount; ++k) m_resolution->addItem(Q(qm::ResolutionLabel(k)));
+    for (int k = 0; k < qm::kResolutionCount; ++k) m_resolution->addItem(FromStd(qm::ResolutionLabel(k)));
     m_quantityText = Named(new QLabel(body()), kQuantity);
     m_all = Named(new QRadioButton(body()), kAllReadings);
     m_range = Named(new QRadioButton(body()), kRangeReadings);
@@ -142,12 +127,7 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     // The page is as small as its controls allow, no smaller.
     body()->setMinimumSize(0, 0);
 
-    if (auto* box = findChild<QDialogButtonBox*>()) {
-        if (auto* exit = qobject_cast<QPushButton*>(box->buttons().value(0))) {
-            exit->setObjectName(QString::number(kExit));
-            exit->setAutoDefault(false);
-        }
-    }
+    NameExitButton(this, kExit);
 
     connect(m_records, qOverload<int>(&QComboBox::activated), this, &CRecordChartDlg::OnRecordSelect);
     connect(m_resolution, qOverload<int>(&QComboBox::activated), this, &CRecordChartDlg::OnResolution);
@@ -173,15 +153,13 @@ CRecordChartDlg::~CRecordChartDlg() = default;
 
 void CRecordChartDlg::ShowTexts() {
     const qm::TextSource& t = texts();
-    for (auto& [id, l] : m_labels)
-        for (const LabelText& lt : kLabelTexts)
-            if (lt.id == id) l->setText(Q(t.GetText(lt.key, lt.englishDefault)));
-    m_changeColour->setText(Q(t.GetText("124", "Change Color")));
-    m_draw->setText(Q(t.GetText("151", "Draw")));
-    m_draw2nd->setText(Q("2ND" + t.GetText("151", "Draw")));
-    m_clear->setText(Q(t.GetText("152", "Clear")));
-    m_all->setText(Q(t.GetText("153", "Drawing with all")));
-    m_range->setText(Q(t.GetText("154", "Drawing data from")));
+    ApplyLabelTexts(m_labels, kLabelTexts, t);
+    m_changeColour->setText(FromStd(t.GetText("124", "Change Color")));
+    m_draw->setText(FromStd(t.GetText("151", "Draw")));
+    m_draw2nd->setText(FromStd("2ND" + t.GetText("151", "Draw")));
+    m_clear->setText(FromStd(t.GetText("152", "Clear")));
+    m_all->setText(FromStd(t.GetText("153", "Drawing with all")));
+    m_range->setText(FromStd(t.GetText("154", "Drawing data from")));
 }
 
 void CRecordChartDlg::showEvent(QShowEvent* event) {
@@ -199,11 +177,11 @@ void CRecordChartDlg::OnInitDialog() {
     const auto folder = qm::ResolveDatabaseFolder(m_prompter, qm::kSettingsFolderCaption);
     m_folder = folder.value_or(std::string());
     if (folder) m_entries = qm::RecordChartEntries(m_folder);
-    for (const qm::RecordListEntry& e : m_entries) m_records->addItem(Q(e.label));
+    for (const qm::RecordListEntry& e : m_entries) m_records->addItem(FromStd(e.label));
     m_records->setMinimumWidth(m_records->sizeHint().width());
     m_records->setPlaceholderText(
-        m_entries.empty() ? Q(texts().GetText("1024", "No records were found."))
-                          : Q(texts().GetText("1013", "Please select a record.")));
+        m_entries.empty() ? FromStd(texts().GetText("1024", "No records were found."))
+                          : FromStd(texts().GetText("1013", "Please select a record.")));
     m_records->setCurrentIndex(-1);
     m_quantityText->clear();
     m_from->clear();
@@ -337,9 +315,9 @@ void CRecordChartDlg::OnCursorMove(int position) {
     m_plot->clearMarker();
     auto readout = qm::ReadChartCursor(m_request, m_span, position);
     if (!readout) return;
-    m_numberText->setText(Q(readout->numberText));
-    m_valueText->setText(Q(readout->valueText));
-    m_dateText->setText(Q(readout->dateText));
+    m_numberText->setText(FromStd(readout->numberText));
+    m_valueText->setText(FromStd(readout->valueText));
+    m_dateText->setText(FromStd(readout->dateText));
     m_plot->setMarker(*readout);
 }
 

@@ -16,19 +16,10 @@
 #include <QVBoxLayout>
 
 #include "platform/TextSource.h"
+#include "ui/PageControls.h"
 #include "records/BandSearch.h"
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, int id) {
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Grid column widths of 550 and 2000 twips at 96 dots per inch.
 constexpr int kNumberColumnWidth = 37;
@@ -36,13 +27,7 @@ constexpr int kValueColumnWidth = 133;
 // Rows of a CSV export written between two passes of the event loop.
 constexpr long long kExportRowsPerStep = 50000;
 
-struct LabelText {
-    int id;
-    const char* key;
-    const char* englishDefault;
-};
-
-constexpr LabelText kLabelTexts[] = {
+constexpr PageControlText kLabelTexts[] = {
     {CRecordViewDlg::kRecordListLabel, "130", "Record List"},
     {CRecordViewDlg::kContentsLabel, "133", "Record Contents"},
     {CRecordViewDlg::kQuantityLabel, "150", "Data Quantity："},
@@ -80,13 +65,13 @@ QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case 0:
-                return Q(r.number);
+                return FromStd(r.number);
             case 1:
-                return Q(r.value);
+                return FromStd(r.value);
             case 2:
-                return Q(r.second);
+                return FromStd(r.second);
             case 3:
-                return Q(r.time);
+                return FromStd(r.time);
         }
     }
     if (role == Qt::TextAlignmentRole && index.column() == 3)
@@ -182,12 +167,7 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     root->addLayout(right, 1);
     m_grid->setMinimumWidth(kNumberColumnWidth + 3 * kValueColumnWidth + 24);
 
-    if (auto* box = findChild<QDialogButtonBox*>()) {
-        if (auto* exit = qobject_cast<QPushButton*>(box->buttons().value(0))) {
-            exit->setObjectName(QString::number(kExit));
-            exit->setAutoDefault(false);
-        }
-    }
+    NameExitButton(this, kExit);
 
     // The page is as small as its controls allow, no smaller.
     body()->setMinimumSize(0, 0);
@@ -209,7 +189,7 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     connect(m_upper, &QLineEdit::textEdited, this, [this](const QString& text) {
         const auto check = qm::CheckUpperLimitText(text.toStdString());
         if (check.message) m_prompter.message(*check.message);
-        if (check.replaced) m_upper->setText(Q(check.text));
+        if (check.replaced) m_upper->setText(FromStd(check.text));
     });
     connect(m_lower, &QLineEdit::textEdited, this, [this](const QString& text) {
         const auto check = qm::CheckLowerLimitText(text.toStdString());
@@ -231,23 +211,20 @@ void CRecordViewDlg::showEvent(QShowEvent* event) {
 
 void CRecordViewDlg::ShowTexts() {
     const qm::TextSource& t = texts();
-    for (auto& [id, l] : m_labels) {
-        for (const LabelText& lt : kLabelTexts)
-            if (lt.id == id) l->setText(Q(t.GetText(lt.key, lt.englishDefault)));
-    }
+    ApplyLabelTexts(m_labels, kLabelTexts, t);
     auto text = [&](int id) -> QLabel* {
         for (auto& [lid, l] : m_labels)
             if (lid == id) return l;
         return nullptr;
     };
     const std::string second = "2ND ";
-    text(kMax2Label)->setText(Q(second + t.GetText("134", "MAX：")));
-    text(kMin2Label)->setText(Q(second + t.GetText("135", "MIN：")));
-    text(kAvg2Label)->setText(Q(second + t.GetText("136", "AVG：")));
-    m_refresh->setText(Q(t.GetText("131", "Refresh")));
-    m_delete->setText(Q(t.GetText("132", "Delete Record")));
-    m_search->setText(Q(t.GetText("141", "Search")));
-    m_csv->setText(Q(t.GetText("142", "Output to CSV")));
+    text(kMax2Label)->setText(FromStd(second + t.GetText("134", "MAX：")));
+    text(kMin2Label)->setText(FromStd(second + t.GetText("135", "MIN：")));
+    text(kAvg2Label)->setText(FromStd(second + t.GetText("136", "AVG：")));
+    m_refresh->setText(FromStd(t.GetText("131", "Refresh")));
+    m_delete->setText(FromStd(t.GetText("132", "Delete Record")));
+    m_search->setText(FromStd(t.GetText("141", "Search")));
+    m_csv->setText(FromStd(t.GetText("142", "Output to CSV")));
 }
 
 void CRecordViewDlg::OnInitDialog() {
@@ -257,7 +234,7 @@ void CRecordViewDlg::OnInitDialog() {
     {
         const QSignalBlocker block(m_list);
         m_list->clear();
-        for (const qm::RecordListEntry& e : m_viewer.entries()) m_list->addItem(Q(e.label));
+        for (const qm::RecordListEntry& e : m_viewer.entries()) m_list->addItem(FromStd(e.label));
         m_list->setCurrentRow(-1);
         // Every label whole: its date and functions tell the entries apart.
         const int widest = std::max(m_list->sizeHintForColumn(0),
@@ -282,7 +259,7 @@ void CRecordViewDlg::ShowResults() {
     const qm::RecordViewTexts& t = m_viewer.texts();
     const std::string* shown[8] = {&t.quantity, &t.match,    &t.maximum,  &t.minimum,
                                    &t.average,  &t.maximum2, &t.minimum2, &t.average2};
-    for (int i = 0; i < 8; ++i) m_values[i]->setText(Q(*shown[i]));
+    for (int i = 0; i < 8; ++i) m_values[i]->setText(FromStd(*shown[i]));
     m_model.setRows(m_viewer.rows());
 }
 
@@ -297,7 +274,7 @@ void CRecordViewDlg::OnRecordSelect(int row) {
     {
         const QSignalBlocker block(m_pages);
         m_pages->clear();
-        for (const std::string& item : m_viewer.pageItems()) m_pages->addItem(Q(item));
+        for (const std::string& item : m_viewer.pageItems()) m_pages->addItem(FromStd(item));
         m_pages->setCurrentIndex(0);
     }
     ShowResults();
@@ -330,7 +307,7 @@ void CRecordViewDlg::OnExportCsv() {
     // A long export shows its progress and can be stopped; the window stays live.
     m_exportProgress = new QProgressDialog(this);
     m_exportProgress->setWindowTitle(m_csv->text());
-    m_exportProgress->setLabelText(Q(qm::CsvFileNameFor(*chosen)));
+    m_exportProgress->setLabelText(FromStd(qm::CsvFileNameFor(*chosen)));
     m_exportProgress->setRange(0, static_cast<int>(std::min<long long>(m_export->total(), INT32_MAX)));
     m_exportProgress->setMinimumDuration(1000);
     m_exportProgress->setAutoClose(false);
@@ -372,7 +349,7 @@ void CRecordViewDlg::keyPressEvent(QKeyEvent* event) {
         // Enter moves from the upper limit to the lower one and searches
         // from there; it never closes the page.
         if (focusWidget() == m_upper) {
-            m_upper->setText(Q(qm::UpperLimitEnterText(m_upper->text().toStdString())));
+            m_upper->setText(FromStd(qm::UpperLimitEnterText(m_upper->text().toStdString())));
             m_lower->setFocus();
         } else if (focusWidget() == m_lower) {
             OnSearch();

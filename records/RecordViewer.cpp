@@ -54,12 +54,10 @@ bool RecordViewer::SelectRecord(int index) {
     shown_ = {};
     pageItems_.clear();
     rows_.clear();
-    const RecordListEntry* e = selectedEntry();
-    if (!e) return false;
     WaitCursor wait(prompter_);
     Database db;
-    DbStatus st = OpenRecordForReading(db, SelectedPath(), e->format);
-    auto stats = st ? ReadRecordStatistics(db) : DbResult<RecordStatistics>(st);
+    if (!OpenSelected(db)) return false;
+    auto stats = ReadRecordStatistics(db);
     if (!stats) {
         prompter_.message({stats.error().message, "", PromptIcon::Warning});
         return false;
@@ -81,16 +79,17 @@ bool RecordViewer::SelectRecord(int index) {
 
 bool RecordViewer::LoadPage(long long page) {
     rows_.clear();
-    const RecordListEntry* e = selectedEntry();
-    if (!e) return false;
     WaitCursor wait(prompter_);
     Database db;
-    DbStatus st = OpenRecordForReading(db, SelectedPath(), e->format);
-    if (!st) {
-        prompter_.message({st.message(), "", PromptIcon::Warning});
-        return false;
-    }
-    return LoadPageFrom(db, page);
+    return OpenSelected(db) && LoadPageFrom(db, page);
+}
+
+bool RecordViewer::OpenSelected(Database& db) {
+    const RecordListEntry* e = selectedEntry();
+    if (!e) return false;
+    const DbStatus st = OpenRecordForReading(db, SelectedPath(), e->format);
+    if (!st) prompter_.message({st.message(), "", PromptIcon::Warning});
+    return st.ok();
 }
 
 bool RecordViewer::LoadPageFrom(Database& db, long long page) {
@@ -132,8 +131,8 @@ void RecordViewer::Search(std::string_view upperText, std::string_view lowerText
         return;
     }
     Database db;
-    DbStatus st = OpenRecordForReading(db, SelectedPath(), e->format);
-    auto found = st ? FindBandMatches(db, limits) : DbResult<BandMatches>(st);
+    if (!OpenSelected(db)) return;
+    auto found = FindBandMatches(db, limits);
     if (!found) {
         prompter_.message({found.error().message, "", PromptIcon::Warning});
         return;

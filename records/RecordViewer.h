@@ -73,6 +73,8 @@ class RecordViewer {
   private:
     void Reset();
     void NoData();
+    // Opens the selected entry's file, telling the user when it cannot be read.
+    bool OpenSelected(Database& db);
     bool LoadPageFrom(Database& db, long long page);
     std::string Text(std::string_view key, std::string_view englishDefault) const;
 

@@ -83,6 +83,9 @@ class BurstTest : public ::testing::Test {
 
 TEST_F(BurstTest, OneReadingIntoANewRecordMakesTheWholeFile) {
     Use("value=-0.00123456789\nnoise=0");
+    // Listing the records of a new installation makes nothing; the burst does.
+    EXPECT_FALSE(test::Exists(dir.path() + "/DB"));
+    EXPECT_EQ(burst.choices()[3].label, "Record 4");
     ASSERT_TRUE(burst.Start(0, 4, 1));
     Run();
     EXPECT_TRUE(prompter.messages.empty()) << prompter.last().text;
@@ -137,6 +140,7 @@ TEST_F(BurstTest, ReadsThatBringNoReadingStoreNothingAndAreReported) {
 }
 
 TEST_F(BurstTest, AChangedFunctionIsRefusedAfterTheDateIsStamped) {
+    std::filesystem::create_directory(dir.path() + "/DB");
     Use("value=1.0");
     ASSERT_TRUE(test::MakeRecordFile(RecordFile(3), RecordFormat::Current, {{1.0}}, {2020, 1, 1, 0, 0, 0, 0},
                          "DCV", "NONE"));

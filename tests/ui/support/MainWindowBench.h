@@ -64,7 +64,11 @@ class MainWindowBench {
 
     template <typename W = QWidget>
     W* Control(int id) const {
-        return window ? window->findChild<W*>(QString::number(id)) : nullptr;
+        // The window's own control: its pages use some of the same numbers.
+        if (!window) return nullptr;
+        for (W* w : window->findChildren<W*>(QString::number(id)))
+            if (w->window() == window.get()) return w;
+        return nullptr;
     }
     // The text a control shows (label, edit, combo or button).
     QString Text(int id) const {
