@@ -82,6 +82,11 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     m_numberText = Named(new QLabel(body()), kNumberText);
     for (QLabel* l : {m_dateText, m_valueText, m_numberText})
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The readout keeps its room, so moving the cursor never moves the page.
+    const QFontMetrics fm = m_numberText->fontMetrics();
+    m_numberText->setMinimumWidth(fm.horizontalAdvance("00000000"));
+    m_valueText->setMinimumWidth(fm.horizontalAdvance("-00000.000000000000000"));
+    m_dateText->setMinimumWidth(fm.horizontalAdvance("00 / 00 / 00 -- 00 : 00 : 00"));
 
     // Left: settings. Right: the plot, the slider, the readout.
     auto* root = new QHBoxLayout(body());
@@ -288,7 +293,7 @@ void CRecordChartDlg::StepDrawing() {
         QTimer::singleShot(0, this, &CRecordChartDlg::StepDrawing);
         return;
     }
-    m_plot->drawLines(m_drawing->polylines(), m_colour);
+    m_plot->drawLines(m_drawing->polylines(), m_colour, m_request.plot);
     m_span = m_drawing->span();
     m_secondDrawn = m_request.secondValues;
     m_drawn = true;
@@ -313,7 +318,10 @@ void CRecordChartDlg::EndDrawing() {
 void CRecordChartDlg::OnCursorMove(int position) {
     if (!m_drawn) return;
     m_plot->clearMarker();
-    auto readout = qm::ReadChartCursor(m_request, m_span, position);
+    // The picture follows the plot's size; so does the marker.
+    qm::ChartRequest request = m_request;
+    request.plot = m_plot->geometryInPixels();
+    auto readout = qm::ReadChartCursor(request, m_span, position);
     if (!readout) return;
     m_numberText->setText(FromStd(readout->numberText));
     m_valueText->setText(FromStd(readout->valueText));

@@ -43,9 +43,13 @@ void RecordPlotWidget::clear() {
     update();
 }
 
-void RecordPlotWidget::drawLines(const std::vector<qm::PlotPolyline>& lines, const QColor& colour) {
-    if (m_picture.isNull()) m_picture = Background();
+void RecordPlotWidget::drawLines(const std::vector<qm::PlotPolyline>& lines, const QColor& colour,
+                                 const qm::PlotGeometry& geometry) {
+    if (m_picture.size() != size()) m_picture = m_picture.isNull() ? Background() : m_picture.scaled(size());
     QPainter painter(&m_picture);
+    if (geometry.width != m_picture.width() || geometry.height != m_picture.height())
+        painter.scale(static_cast<double>(m_picture.width()) / geometry.width,
+                      static_cast<double>(m_picture.height()) / geometry.height);
     painter.setPen(QPen(colour, 0));
     QPolygon polygon;
     for (const qm::PlotPolyline& line : lines) {

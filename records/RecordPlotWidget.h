@@ -21,8 +21,10 @@ class RecordPlotWidget : public QWidget {
 
     // The plot's size in pixels, for the chart's coordinates.
     qm::PlotGeometry geometryInPixels() const;
-    // Strokes the lines onto the kept picture.
-    void drawLines(const std::vector<qm::PlotPolyline>& lines, const QColor& colour);
+    // Strokes the lines, computed for a plot of `geometry`, onto the kept
+    // picture (scaled when the plot has changed size since).
+    void drawLines(const std::vector<qm::PlotPolyline>& lines, const QColor& colour,
+                   const qm::PlotGeometry& geometry);
     // Back to the empty grid; the marker goes too.
     void clear();
     void setMarker(const qm::CursorReadout& readout);

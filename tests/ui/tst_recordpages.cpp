@@ -228,6 +228,16 @@ class TestRecordPages : public QObject {
         QVERIFY(Drive([&] { return !page->drawing(); }));
         QVERIFY(page->drawn());
         QVERIFY(page->plot()->picture().toImage() != before);
+        // The first reading (-1) lies where the chart puts it on the plot as
+        // it is now, whatever size the plot had when the page opened.
+        const QImage picture = page->plot()->picture().toImage();
+        const qm::PlotGeometry plot = page->plot()->geometryInPixels();
+        QCOMPARE(picture.size(), QSize(plot.width, plot.height));
+        const int expectedY = plot.PixelY(qm::ChartY(-1.0, 1.0));
+        bool onLine = false;
+        for (int y = expectedY - 1; y <= expectedY + 1; ++y)
+            onLine = onLine || picture.pixelColor(0, y) == QColor(0, 255, 255);
+        QVERIFY2(onLine, qPrintable(QString::number(expectedY)));
         QVERIFY(Find(page, CRecordChartDlg::kProgress)->isHidden());
         auto* slider = Find<QSlider>(page, CRecordChartDlg::kSlider);
         QCOMPARE(slider->maximum(), 999);
@@ -274,11 +284,14 @@ class TestRecordPages : public QObject {
                     chart->OnRecordSelect(0);
                     chart->OnDraw();
                     QVERIFY(Drive([&] { return !chart->drawing(); }));
-                    Find<QSlider>(chart, CRecordChartDlg::kSlider)->setValue(150);
                 }
                 QCoreApplication::processEvents();  // the layout takes in the new texts
                 page->resize(page->minimumSizeHint());
                 QCoreApplication::processEvents();
+                if (auto* chart = qobject_cast<CRecordChartDlg*>(page)) {
+                    Find<QSlider>(chart, CRecordChartDlg::kSlider)->setValue(150);
+                    QCoreApplication::processEvents();
+                }
                 if (!shots.isEmpty())
                     page->grab().save(QString("%1/%2-%3.png").arg(shots, name, tags[l]));
                 const QStringList bad = TextsThatDoNotFit(page);
