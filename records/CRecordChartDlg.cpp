@@ -42,16 +42,8 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
                                  QWidget* parent)
     : CPageFrame(kDialogId, {"12", "Chart Record", "09", "Exit"}, texts, parent),
       m_prompter(prompter) {
-    auto label = [&](int id) {
-        auto* l = Named(new QLabel(body()), id);
-        m_labels.emplace_back(id, l);
-        return l;
-    };
-    auto button = [&](int id) {
-        auto* b = Named(new QPushButton(body()), id);
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto label = [&](int id) { return AddLabel(body(), id, m_labels); };
+    auto button = [&](int id) { return AddButton(body(), id); };
     m_records = Named(new QComboBox(body()), kRecordCombo);
     m_records->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_resolution = Named(new QComboBox(body()), kResolution);

@@ -92,16 +92,8 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
       m_prompter(prompter),
       m_viewer(prompter, texts),
       m_model(this) {
-    auto label = [&](int id) {
-        auto* l = Named(new QLabel(body()), id);
-        m_labels.emplace_back(id, l);
-        return l;
-    };
-    auto button = [&](int id) {
-        auto* b = Named(new QPushButton(body()), id);
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto label = [&](int id) { return AddLabel(body(), id, m_labels); };
+    auto button = [&](int id) { return AddButton(body(), id); };
     m_list = Named(new QListWidget(body()), kRecordList);
     m_refresh = button(kRefresh);
     m_delete = button(kDelete);

@@ -26,6 +26,20 @@ inline QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A label kept in `labels` for ApplyLabelTexts.
+inline QLabel* AddLabel(QWidget* parent, int id, std::vector<std::pair<int, QLabel*>>& labels) {
+    auto* label = Named(new QLabel(parent), id);
+    labels.emplace_back(id, label);
+    return label;
+}
+
+// A page button; Enter never presses it.
+inline QPushButton* AddButton(QWidget* parent, int id) {
+    auto* button = Named(new QPushButton(parent), id);
+    button->setAutoDefault(false);
+    return button;
+}
+
 // A control's text: its language-file key and English default.
 struct PageControlText {
     int id;
