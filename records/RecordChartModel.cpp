@@ -94,8 +94,6 @@ DbStatus ChartDrawing::Begin(const ChartRequest& request) {
     progress_.clear();
     next_ = 0;
     done_ = true;
-    rows_.Close();
-    more_ = false;
     DbStatus st = OpenRecordForReading(db_, req_.path, req_.format);
     if (!st) return st;
     long long first = 1;
@@ -108,19 +106,49 @@ DbStatus ChartDrawing::Begin(const ChartRequest& request) {
         progressMax_ = req_.quantity;
     }
     span_ = std::max(0LL, count - 1);
-    const char* sql = req_.secondValues
-                          ? "select read_value_2ND as v from read limit ?1 offset ?2"
-                          : "select read_value as v from read limit ?1 offset ?2";
-    st = rows_.Open(db_, sql, {count, first - 1});
-    more_ = st && rows_.Next();
-    if (st) st = rows_.status();
+    remaining_ = std::max(0LL, count);
+    // The readings are walked in chunks of row ids from the first one drawn.
+    RowReader bounds;
+    st = bounds.Open(db_,
+                     "select (select rowid from read order by rowid limit 1 offset ?1), "
+                     "(select max(rowid) from read)",
+                     {first - 1});
+    if (st && bounds.Next()) {
+        nextRowid_ = bounds.IsNull(0) ? 1 : static_cast<long long>(bounds.Double(0));
+        lastRowid_ = bounds.IsNull(1) ? 0 : static_cast<long long>(bounds.Double(1));
+        if (bounds.IsNull(0)) remaining_ = 0;
+    }
+    if (st) st = bounds.status();
+    bounds.Close();
     if (!st) {
-        rows_.Close();
         db_.Close();
         return st;
     }
+    feed_ = req_.secondValues
+                ? "select qm_feed(read_value_2ND) from read where rowid >= ?1 and rowid < ?2"
+                : "select qm_feed(read_value) from read where rowid >= ?1 and rowid < ?2";
     done_ = false;
     return Step(0);
+}
+
+void ChartDrawing::Add(const double* values, int) {
+    if (remaining_ <= 0) return;
+    // A reading without a value is drawn at 0, as it reads.
+    const double value = std::isnan(values[0]) ? 0.0 : values[0];
+    --remaining_;
+    const bool gap = req_.secondValues && value == kRecordNoSecondValue;
+    AddPoint(next_, gap ? std::nullopt : std::optional<double>(value));
+    const long long cadence = req_.drawRange ? kProgressRange : kProgressAll;
+    if (next_ > 0 && next_ % cadence == 0) progress_.push_back(next_);
+    ++next_;
+}
+
+DbStatus ChartDrawing::Finish() {
+    EndRun();
+    if (!req_.drawRange) progress_.push_back(req_.quantity);
+    db_.Close();
+    done_ = true;
+    return DbStatus::Ok();
 }
 
 void ChartDrawing::FlushColumn() {
@@ -161,30 +189,18 @@ void ChartDrawing::AddPoint(long long index, std::optional<double> value) {
 }
 
 DbStatus ChartDrawing::Step(long long points) {
-    const long long cadence = req_.drawRange ? kProgressRange : kProgressAll;
     if (done_) return DbStatus::Ok();
-    for (long long k = 0; k < points && more_; ++k) {
-        const double v = rows_.Double(0);
-        const bool gap = req_.secondValues && v == kRecordNoSecondValue;
-        AddPoint(next_, gap ? std::nullopt : std::optional<double>(v));
-        if (next_ > 0 && next_ % cadence == 0) progress_.push_back(next_);
-        ++next_;
-        more_ = rows_.Next();
+    if (points > 0 && remaining_ > 0 && nextRowid_ <= lastRowid_) {
+        const long long end = nextRowid_ + std::min(points, remaining_);
+        const DbStatus st = RowReader::Feed(db_, feed_, {nextRowid_, end}, *this);
+        nextRowid_ = end;
+        if (!st) {
+            db_.Close();
+            done_ = true;
+            return st;
+        }
     }
-    if (!rows_.status()) {
-        DbStatus failed = rows_.status();
-        rows_.Close();
-        db_.Close();
-        done_ = true;
-        return failed;
-    }
-    if (!more_) {
-        EndRun();
-        if (!req_.drawRange) progress_.push_back(req_.quantity);
-        rows_.Close();
-        db_.Close();
-        done_ = true;
-    }
+    if (remaining_ <= 0 || nextRowid_ > lastRowid_) return Finish();
     return DbStatus::Ok();
 }
 

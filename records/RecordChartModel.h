@@ -81,7 +81,7 @@ struct ChartRequest {
     PlotGeometry plot;
 };
 
-class ChartDrawing {
+class ChartDrawing : private ValueSink {
   public:
     DbStatus Begin(const ChartRequest& request);
     // Draws up to `points` more readings.
@@ -97,14 +97,18 @@ class ChartDrawing {
     long long progressMaximum() const { return progressMax_; }
 
   private:
+    void Add(const double* values, int count) override;
+    DbStatus Finish();
     void AddPoint(long long index, std::optional<double> value);
     void FlushColumn();
     void EndRun();
 
     ChartRequest req_;
     Database db_;
-    RowReader rows_;
-    bool more_ = false;  // rows_ stands on a reading not yet drawn
+    const char* feed_ = nullptr;  // the chunk query
+    long long nextRowid_ = 0;     // where the next chunk starts
+    long long lastRowid_ = 0;
+    long long remaining_ = 0;     // readings still to draw
     long long span_ = 0;
     long long next_ = 0;  // index of the next point
     bool done_ = true;

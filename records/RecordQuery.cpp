@@ -1,5 +1,6 @@
 #include "records/RecordQuery.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "records/RecordDate.h"
@@ -42,19 +43,19 @@ DbStatus OpenRecordForReading(Database& db, const std::string& path, RecordForma
 }
 
 DbResult<RecordStatistics> ReadRecordStatistics(Database& db) {
-    // One pass for both values: twice as fast as SQL's aggregates, which
-    // scan once per value.
-    RowReader rows;
-    DbStatus st = rows.Open(db, "select read_value, read_value_2ND from read");
+    // One pass for both values, fed by the engine row by row.
+    struct Both : ValueSink {
+        Accumulator first, second;
+        void Add(const double* v, int) override {
+            // Like SQL's aggregates, a reading without a value is not counted.
+            if (!std::isnan(v[0])) first.Add(v[0]);
+            if (!std::isnan(v[1])) second.Add(v[1]);
+        }
+    } both;
+    const DbStatus st =
+        RowReader::Feed(db, "select qm_feed(read_value, read_value_2ND) from read", {}, both);
     if (!st) return st.error();
-    Accumulator first, second;
-    while (rows.Next()) {
-        // Like SQL's aggregates, a reading without a value is not counted.
-        if (!rows.IsNull(0)) first.Add(rows.Double(0));
-        if (!rows.IsNull(1)) second.Add(rows.Double(1));
-    }
-    if (!rows.status()) return rows.status().error();
-    return RecordStatistics{first.Result(), second.Result()};
+    return RecordStatistics{both.first.Result(), both.second.Result()};
 }
 
 DbResult<long long> CountRecordReadings(Database& db) {

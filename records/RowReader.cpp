@@ -2,11 +2,50 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "config/NumberText.h"
 
 namespace qm {
+
+namespace {
+
+constexpr int kMaxFeedValues = 4;
+
+void FeedStep(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    auto* sink = static_cast<ValueSink*>(sqlite3_user_data(context));
+    double values[kMaxFeedValues];
+    const int n = std::min(argc, kMaxFeedValues);
+    for (int i = 0; i < n; ++i)
+        values[i] = sqlite3_value_type(argv[i]) == SQLITE_NULL ? std::nan("")
+                                                                : sqlite3_value_double(argv[i]);
+    sink->Add(values, n);
+}
+
+void FeedFinal(sqlite3_context* context) {
+    sqlite3_result_null(context);
+}
+
+}  // namespace
+
+DbStatus RowReader::Feed(Database& db, std::string_view sql, const std::vector<SqlParam>& params,
+                         ValueSink& sink) {
+    if (!db.IsOpen()) return DbStatus::Fail(DbStatus::kMisuse, "The database is not open");
+    int rc = sqlite3_create_function_v2(db.Handle(), "qm_feed", -1, SQLITE_UTF8, &sink, nullptr,
+                                        FeedStep, FeedFinal, nullptr);
+    if (rc != SQLITE_OK) return DbStatus::Fail(db.ErrorOf(rc, "Cannot read"));
+    RowReader reader;
+    DbStatus st = reader.Open(db, sql, params);
+    while (st && reader.Next()) {
+    }
+    if (st) st = reader.status();
+    reader.Close();
+    sqlite3_create_function_v2(db.Handle(), "qm_feed", -1, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    return st;
+}
 
 RowReader::~RowReader() {
     Close();
