@@ -12,7 +12,7 @@
 #include "app/CMeterToolDlg.h"
 #include "app/LanguageTexts.h"
 #include "ui/QtPrompter.h"
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 #include "instrument/ResourceSetup.h"
 #include "platform/Clock.h"
 

@@ -55,9 +55,16 @@ CMeterToolDlg::CMeterToolDlg(qm::Prompter& prompter, qm::Clock& clock, const Opt
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
 
-    m_recordChartDlg = new CRecordChartDlg(m_texts, this);
-    m_recordViewDlg = new CRecordViewDlg(m_texts, this);
-    m_multipleReadingsDlg = new CMultipleReadingsDlg(m_texts, this);
+    m_recordChartDlg = new CRecordChartDlg(prompter, m_texts, this);
+    m_recordViewDlg = new CRecordViewDlg(prompter, m_texts, this);
+    m_multipleReadingsDlg = new CMultipleReadingsDlg(
+        m_tool.sessions(),
+        [this] {
+            std::vector<std::string> labels;
+            for (int slot = 0; slot < m_tool.deviceCount(); ++slot) labels.push_back(m_tool.LabelOf(slot));
+            return labels;
+        },
+        prompter, m_tool.clock(), m_texts, this);
     m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, this);
     m_deviceSettingsDlg =
         new CDeviceSettingsDlg(m_texts, qm::DeviceSettingsLinkFor(m_tool), m_prompter, this);

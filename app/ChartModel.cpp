@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 #include "config/NumberText.h"
 
 namespace qm {

@@ -8,6 +8,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
 #include "cli/CliSettings.h"
+#include "cli/CliRecords.h"
 #include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
@@ -140,6 +141,7 @@ int FunctionCommand(MeterTool& tool, const std::vector<std::string>& args) {
 }
 
 int RecordsCommand(const std::vector<std::string>& args) {
+    if (args.size() >= 2 && args[1] != "list") return RecordsSubcommand(args);
     if (args.size() != 2 || args[1] != "list") {
         std::fputs("qmcli: usage: qmcli records list\n", stderr);
         return 2;
@@ -163,6 +165,7 @@ int RunCommand(const std::vector<std::string>& args) {
     if (name == "records") return RecordsCommand(args);
     if (name == "console") return ConsoleCommand(args);
     if (name == "settings" || name == "set") return SettingsCommand(args);
+    if (name == "burst") return BurstCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

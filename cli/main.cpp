@@ -31,7 +31,16 @@ const char* kUsage =
     "  console SLOT                  send each line of standard input to SLOT; print the\n"
     "                                answer of each command that holds a '?'\n"
     "  settings SLOT                 print the Device Settings of SLOT, one NAME<TAB>VALUE a line\n"
-    "  set SLOT NAME=VALUE ...       apply settings to SLOT as the Device Settings page does\n";
+    "  set SLOT NAME=VALUE ...       apply settings to SLOT as the Device Settings page does\n"
+    "  burst SLOT --count N --record R\n"
+    "                                take N readings (1-50000) from SLOT into record R\n"
+    "  records show R [--page P]     the grid rows of record R, tab-separated\n"
+    "  records stats R               its reading count, MAX, MIN and AVG\n"
+    "  records search R --low L --high H\n"
+    "                                the readings between L and H, with their statistics\n"
+    "  records export R FILE         write record R to FILE.csv (\".csv\" is always appended)\n"
+    "  records delete R --yes        delete both files of record R\n"
+    "                                (--earlier picks a record's earlier-format file)\n";
 
 }  // namespace
 

@@ -87,6 +87,7 @@ class Database {
 
   private:
     friend class Recordset;
+    friend class RowReader;
     sqlite3* Handle() const { return db_; }
     // Steps a prepared write as one committed transaction.
     DbStatus StepWrite(sqlite3_stmt* stmt);

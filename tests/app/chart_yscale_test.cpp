@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 
 #include <string>
 
