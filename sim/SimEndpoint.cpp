@@ -5,6 +5,7 @@
 #include <limits>
 #include <mutex>
 
+#include "sim/ExternalTrigger.h"
 #include "sim/ScpiParser.h"
 #include "sim/SimMeter.h"
 
@@ -29,7 +30,8 @@ struct Pending {
 }  // namespace
 
 struct SimEndpoint::Impl {
-    Impl(MeterConfig c, Clock& clk) : config(std::move(c)), clock(clk), meter(config) {}
+    Impl(MeterConfig c, Clock& clk)
+        : config(std::move(c)), clock(clk), meter(config), trigger(config.triggerAfter) {}
 
     Clock& timeClock() const { return config.faults.realTime ? systemClock() : clock; }
     bool dropDue() const {
@@ -44,6 +46,7 @@ struct SimEndpoint::Impl {
     MeterConfig config;
     Clock& clock;
     SimMeter meter;
+    ExternalTrigger trigger;
     mutable std::mutex mutex;
     std::deque<Pending> queue;
     std::size_t queuedBytes = 0;
@@ -98,6 +101,7 @@ IoOutcome SimEndpoint::Impl::take(std::size_t maxBytes, std::chrono::millisecond
     while (true) {
         if (lost) return IoOutcome::ConnectionLost;
         const auto now = c.now();
+        trigger.fireIfDue(meter, now);
         if (frontReady(now)) {
             Pending& p = queue.front();
             const std::size_t n = std::min(maxBytes, p.data.size() - p.offset);
@@ -114,6 +118,7 @@ IoOutcome SimEndpoint::Impl::take(std::size_t maxBytes, std::chrono::millisecond
         auto wake = deadline;
         if (!queue.empty() && !queue.front().waitsForTrigger)
             wake = std::min(wake, queue.front().readyAt);
+        if (const auto pulse = trigger.dueAt()) wake = std::max(now, std::min(wake, *pulse));
         std::chrono::nanoseconds wait = wake - now;
         if (config.faults.realTime) wait = std::min<std::chrono::nanoseconds>(wait, kRealTimePoll);
         lock.unlock();
@@ -145,6 +150,7 @@ IoOutcome SimEndpoint::write(std::string_view bytes) {
         d.meter.execute(line, d.scratch);
         if (d.scratch.answered && !d.config.faults.noAnswer) d.enqueue(d.scratch);
     }
+    d.trigger.noteWaiting(!d.meter.operationComplete(), d.timeClock().now());
     if (d.dropDue()) d.lost = true;
     return IoOutcome::Ok;
 }
@@ -191,8 +197,14 @@ std::optional<std::chrono::nanoseconds> SimEndpoint::nextAnswerIn() const {
     const Impl& d = *impl_;
     if (d.lost || d.queue.empty()) return std::nullopt;
     const Pending& p = d.queue.front();
-    if (p.waitsForTrigger && !d.meter.operationComplete()) return std::nullopt;
-    const auto left = p.readyAt - d.timeClock().now();
+    const auto now = d.timeClock().now();
+    if (p.waitsForTrigger && !d.meter.operationComplete()) {
+        // A scheduled pulse will release it; a server waits that long for it.
+        const auto pulse = d.trigger.dueAt();
+        if (!pulse) return std::nullopt;
+        return std::max<std::chrono::nanoseconds>(*pulse - now, std::chrono::nanoseconds(0));
+    }
+    const auto left = p.readyAt - now;
     return std::max<std::chrono::nanoseconds>(left, std::chrono::nanoseconds(0));
 }
 
