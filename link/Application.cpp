@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 
 #include "config/NumberText.h"
@@ -129,7 +130,7 @@ Variant Application::SaveSetting1(std::string& val1, std::string& val2) {
 }
 
 Variant Application::SaveSetting() {
-    if (!SaveLoggingSettings(*engine_) && !GetINI().empty())
+    if (!SaveLoggingSettings(*engine_) && std::filesystem::is_regular_file(SettingsFilePath()))
         return {AutomationError{75, "Path/File access error"}};
     return {};
 }

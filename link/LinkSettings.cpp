@@ -1,5 +1,6 @@
 #include "link/LinkSettings.h"
 
+#include <cmath>
 #include <cstdio>
 #include <system_error>
 #include <utility>
@@ -40,6 +41,10 @@ std::string SettingsFile(EngineState& e) {
 
 std::string NumberText(double v) {
     char buf[40];
+    if (v == std::floor(v) && std::fabs(v) < 1e15) {
+        std::snprintf(buf, sizeof buf, "%.0f", v == 0 ? 0.0 : v);
+        return buf;
+    }
     // The shortest text that reads back as the same number.
     for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(buf, sizeof buf, "%.*g", digits, v);

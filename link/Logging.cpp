@@ -198,18 +198,6 @@ void ReadingTick(EngineState& e) {
     if (!e.running) return;
     SetStatusText(e, texts::kStatusReading);
     const std::string answer = QueryCommand(e, "read?");
-    std::string first = answer;
-    std::optional<std::string> second;
-    if (e.dual) {
-        const auto comma = answer.find(',');
-        first = answer.substr(0, comma);
-        // A dual answer that lacks its second value leaves the cell empty
-        // rather than inventing a reading of 0.
-        if (comma != std::string::npos) {
-            const std::string rest = answer.substr(comma + 1);
-            second = rest.substr(0, rest.find(','));
-        }
-    }
     if (e.errorFlag) {
         StopLogging(e);
         return;
@@ -217,9 +205,10 @@ void ReadingTick(EngineState& e) {
     std::vector<sheet::CellValue> row;
     row.reserve(3);
     row.emplace_back(std::in_place_type<std::string>, ReadingTimeStamp(wall));
-    row.emplace_back(std::in_place_type<double>, ReadingNumber(first));
-    if (e.dual && second)
-        row.emplace_back(std::in_place_type<double>, ReadingNumber(*second));
+    const LoggedReading reading = ParseLoggedAnswer(answer, e.dual);
+    row.emplace_back(std::in_place_type<double>, reading.first);
+    if (e.dual && reading.second)
+        row.emplace_back(std::in_place_type<double>, *reading.second);
     else if (e.dual)
         row.emplace_back();
     if (const auto s = e.sheet->WriteRow(e.rowCounter, row); !s) return SheetFailed(e, s.description());
@@ -304,6 +293,23 @@ std::string TriggerQuestion() {
 }
 
 }  // namespace
+
+LoggedReading ParseLoggedAnswer(const std::string& answer, bool dual) {
+    LoggedReading r;
+    if (!dual) {
+        r.first = ReadingNumber(answer);
+        return r;
+    }
+    const auto comma = answer.find(',');
+    r.first = ReadingNumber(answer.substr(0, comma));
+    // A dual answer that lacks its second value leaves that cell empty
+    // rather than inventing a reading of 0.
+    if (comma != std::string::npos) {
+        const std::string rest = answer.substr(comma + 1);
+        r.second = ReadingNumber(rest.substr(0, rest.find(',')));
+    }
+    return r;
+}
 
 ViStatus SendCommand(EngineState& e, std::string_view command) {
     const ViStatus status = RawWrite(e, command);

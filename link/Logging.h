@@ -2,12 +2,22 @@
 // The logging half of the engine, on the engine-wide state: meter I/O with
 // its error boxes, the timer and its three handlers, starting, pausing and
 // stopping a run, and the command bar's buttons.
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "link/EngineState.h"
 
 namespace qm::link {
+
+// One answer to "read?": the reading and, for a dual-function meter, the
+// second reading (missing when the answer has no second value). A decimal
+// comma counts as a point in a single reading.
+struct LoggedReading {
+    double first = 0;
+    std::optional<double> second;
+};
+LoggedReading ParseLoggedAnswer(const std::string& answer, bool dual);
 
 // The instrument commands of logging: written without a line feed.
 ViStatus SendCommand(EngineState& e, std::string_view command);
