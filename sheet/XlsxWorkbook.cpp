@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cctype>
 #include <map>
 #include <vector>
 
@@ -156,7 +157,23 @@ SheetStatus XlsxSheet::WriteInto(lxw_workbook* wb, lxw_worksheet* ws, lxw_format
     }
 
     const std::string qualifier = SheetQualifier(name_);
-    for (const auto& [name, formula] : names_) {
+    for (const auto& [name, given] : names_) {
+        // The writer takes formulas of up to 128 characters: the sheet's own
+        // names are written without their sheet prefix, which they do not
+        // need inside another name of the same sheet.
+        std::string formula = given;
+        for (const auto& [other, unused] : names_) {
+            const std::string prefixed = qualifier + "!" + other;
+            for (auto at = formula.find(prefixed); at != std::string::npos; at = formula.find(prefixed, at)) {
+                const std::size_t end = at + prefixed.size();
+                const bool whole = end >= formula.size() ||
+                                   !(std::isalnum(static_cast<unsigned char>(formula[end])) || formula[end] == '_');
+                if (whole)
+                    formula.erase(at, qualifier.size() + 1);
+                else
+                    at = end;
+            }
+        }
         const std::string scoped = qualifier + "!" + name;
         if (const lxw_error e = workbook_define_name(wb, scoped.c_str(), formula.c_str());
             e != LXW_NO_ERROR)
