@@ -13,6 +13,7 @@
 #include <thread>
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -68,9 +69,11 @@ SheetResult<Reference<css::uno::XComponentContext>> LocalContext() {
     return context;
 }
 
-std::string NormalisedUrl(const std::string& url) {
-    if (url.rfind("uno:", 0) == 0) return url;
-    return "uno:" + url + (url.find(";urp") == std::string::npos ? ";urp;StarOffice.ComponentContext" : "");
+std::string NormalisedUrl(std::string url) {
+    if (url.rfind("uno:", 0) != 0) url = "uno:" + url;
+    if (url.find(";urp") == std::string::npos) url += ";urp;";
+    if (url.back() == ';') url += "StarOffice.ComponentContext";
+    return url;
 }
 
 std::string UniquePipeName() {
@@ -124,6 +127,11 @@ std::string CalcOffice::UrlFor(const std::string& accept) { return NormalisedUrl
 
 namespace {
 
+// An office that has just made a fresh profile ends with this code and
+// wants to be started again (its launcher would do that).
+constexpr int kRestartRequested = 81;
+constexpr const char* kRestartText = "The office asked to be started again.";
+
 // Resolves the URL until the deadline; false (with the last reason) when the
 // office never answered or, when `pid` is set, ended first.
 SheetStatus ResolveUntil(CalcOffice::Impl& impl, const std::string& url,
@@ -136,7 +144,16 @@ SheetStatus ResolveUntil(CalcOffice::Impl& impl, const std::string& url,
     std::string last;
     for (;;) {
         Reference<css::uno::XInterface> remote;
-        const SheetStatus s = Guard([&] { remote = resolver->resolve(U(url)); });
+        bool notYet = false;
+        const SheetStatus s = Guard([&] {
+            try {
+                remote = resolver->resolve(U(url));
+            } catch (const css::connection::NoConnectException&) {
+                notYet = true;  // nobody listens there (yet)
+                throw;
+            }
+        });
+        if (!s && !notYet) return s;  // a malformed URL or a refusal: no use trying again
         if (s && remote.is()) {
             return Guard([&] {
                 impl.connection->context.set(remote, UNO_QUERY_THROW);
@@ -148,6 +165,8 @@ SheetStatus ResolveUntil(CalcOffice::Impl& impl, const std::string& url,
             int status = 0;
             if (waitpid(impl.pid, &status, WNOHANG) == impl.pid) {
                 impl.pid = 0;
+                if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested)
+                    return SheetStatus::Fail(kRestartText);
                 return SheetStatus::Fail("The office ended while starting (status " +
                                          std::to_string(status) + ").");
             }
@@ -180,14 +199,18 @@ SheetResult<std::shared_ptr<CalcOffice>> CalcOffice::Start(const CalcStartOption
         args.push_back("-env:UserInstallation=file://" + fs::absolute(options.profileDir).string());
     }
     impl->leaveRunning = !options.headless;
-    impl->pid = SpawnOffice(args, options.headless);
-    if (impl->pid < 0) {
-        impl->pid = 0;
-        return SheetStatus::Fail(std::string("cannot start the office: ") + std::strerror(errno));
-    }
     auto office = std::shared_ptr<CalcOffice>(new CalcOffice(impl));
-    const SheetStatus s = ResolveUntil(*impl, NormalisedUrl(accept),
-                                       std::chrono::steady_clock::now() + options.startTimeout);
+    const auto deadline = std::chrono::steady_clock::now() + options.startTimeout;
+    SheetStatus s;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        impl->pid = SpawnOffice(args, options.headless);
+        if (impl->pid < 0) {
+            impl->pid = 0;
+            return SheetStatus::Fail(std::string("cannot start the office: ") + std::strerror(errno));
+        }
+        s = ResolveUntil(*impl, NormalisedUrl(accept), deadline);
+        if (s || s.description() != kRestartText) break;
+    }
     if (!s) {
         impl->leaveRunning = false;
         office->Shutdown();

@@ -55,6 +55,7 @@ struct CalcDocument::Impl {
     calc::Reference<calc::css::task::XStatusIndicator> status;
     std::string statusText;
     std::string version;
+    int spareRow = 0;  // the next spare cell Evaluate uses
 };
 
 // A worksheet of a live document.

@@ -451,8 +451,10 @@ SheetResult<std::string> CalcDocument::Evaluate(int sheetIndex, const std::strin
     std::string result;
     const SheetStatus s = Guard([&] {
         Reference<css::sheet::XSpreadsheet> sheet = SheetAt(*impl_, sheetIndex);
-        // A spare cell far from the logging area.
-        Reference<css::table::XCell> cell = sheet->getCellByPosition(60, 0);
+        // A fresh spare cell far from the logging area each time: a cell
+        // keeps the number format its last result chose (TRUE would make
+        // the next number read TRUE too).
+        Reference<css::table::XCell> cell = sheet->getCellByPosition(60, impl_->spareRow++ % 1000);
         cell->setFormula(U(calcFormula));
         result = S(Reference<css::text::XTextRange>(cell, UNO_QUERY_THROW)->getString());
         cell->setFormula(rtl::OUString());
