@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/MeterTool.h"
+#include "cli/CliLink.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
 #include "config/FunctionTable.h"
@@ -153,6 +154,7 @@ int RecordsCommand(const std::vector<std::string>& args) {
 int RunCommand(const std::vector<std::string>& args) {
     const std::string& name = args[0];
     if (name == "records") return RecordsCommand(args);
+    if (name == "link") return LinkCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

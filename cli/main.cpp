@@ -27,7 +27,11 @@ const char* kUsage =
     "  read SLOT --count N [--interval MS] [--record R] [--yes]\n"
     "                                read SLOT N times, one line per reading; with --record\n"
     "                                save into record R (1-10)\n"
-    "  records list                  list the records of the database folder\n";
+    "  records list                  list the records of the database folder\n"
+    "  link find                     the link engine's search: row, identity, resource,\n"
+    "                                session, resource manager\n"
+    "  link log ROW --to calc|calc:URL|FILE.xlsx --count N --interval MS [...]\n"
+    "                                log readings into a spreadsheet (qmcli link for all options)\n";
 
 }  // namespace
 

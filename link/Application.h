@@ -120,6 +120,8 @@ class Application {
     bool Running() const;
     // Worksheet row of the next reading.
     int RowCounter() const;
+    // Readings written by the current run, or by the last one once it stopped.
+    int ReadingsLogged() const;
     // Cell of identity table row i (0..255), column 0..3; empty outside.
     std::string IdentityCell(int row, int column) const;
 

@@ -73,6 +73,7 @@ struct EngineState {
     std::string answer;
     ViUInt32 byteCount = 0;
 
+    int readingsLogged = 0;  // readings written by the current or last run
     // A run is in progress from StartTimer until logging stops.
     bool active = false;
     // The sheet failed under a run: no more sheet work in this run.

@@ -214,6 +214,7 @@ void ReadingTick(EngineState& e) {
     if (const auto s = e.sheet->WriteRow(e.rowCounter, row); !s) return SheetFailed(e, s.description());
 
     const int count = e.rowCounter - 1;
+    e.readingsLogged = count;
     const bool charted = e.addChart == kAllReadings || e.addChart == kStripChart;
     sheet::CellWrite counters[2];
     counters[0].cell = kF4;
@@ -392,6 +393,7 @@ void SetUpCommandBar(EngineState& e) {
 void StartLogging(EngineState& e, std::int32_t interval) {
     // A failure of an earlier run does not end this one at its first reading.
     e.errorFlag = false;
+    e.readingsLogged = 0;
     e.active = true;
     e.sheetLost = false;
     e.timeoutSaved = false;

@@ -140,5 +140,6 @@ std::optional<std::chrono::milliseconds> Application::NextTickIn() const {
 bool Application::LoggingActive() const { return engine_->active; }
 bool Application::Running() const { return engine_->running; }
 int Application::RowCounter() const { return engine_->rowCounter; }
+int Application::ReadingsLogged() const { return engine_->readingsLogged; }
 
 }  // namespace qm::link

@@ -65,7 +65,8 @@ class CalcDocument : public SpreadsheetApp {
     ~CalcDocument() override;
 
     SheetResult<std::shared_ptr<Worksheet>> Sheet(int index);
-    // Stores the document (.ods, or .xlsx by the file's extension).
+    // Stores the document: .ods, or by the file's extension .xlsx, or .pdf
+    // (the first sheet on one landscape page).
     SheetStatus SaveAs(const std::string& path);
     SheetStatus Close();
     // Adds a form scroll bar of that name on a sheet (what the add-in's

@@ -22,6 +22,8 @@
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/table/CellAddress.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -263,6 +265,28 @@ class CalcSheet : public Worksheet {
     std::map<std::tuple<int, int, int>, Group> groups_;
 };
 
+// A picture of the logging sheet: its readings and its chart on one
+// landscape page.
+void FitFirstSheetOnOnePage(const CalcDocument::Impl& d) {
+    Reference<css::beans::XPropertySet> sheet(SheetAt(d, 0), UNO_QUERY_THROW);
+    rtl::OUString styleName;
+    sheet->getPropertyValue("PageStyle") >>= styleName;
+    Reference<css::style::XStyleFamiliesSupplier> families(d.document, UNO_QUERY_THROW);
+    Reference<css::container::XNameAccess> pages(families->getStyleFamilies()->getByName("PageStyles"),
+                                                 UNO_QUERY_THROW);
+    Reference<css::beans::XPropertySet> style(pages->getByName(styleName), UNO_QUERY_THROW);
+    sal_Int32 width = 0, height = 0;
+    style->getPropertyValue("Width") >>= width;
+    style->getPropertyValue("Height") >>= height;
+    if (width < height) {
+        style->setPropertyValue("IsLandscape", Any(true));
+        style->setPropertyValue("Width", Any(height));
+        style->setPropertyValue("Height", Any(width));
+    }
+    style->setPropertyValue("ScaleToPagesX", Any(sal_Int16(1)));
+    style->setPropertyValue("ScaleToPagesY", Any(sal_Int16(1)));
+}
+
 Reference<css::frame::XFrame> FrameOf(const CalcDocument::Impl& d) {
     Reference<css::frame::XModel> model(d.document, UNO_QUERY_THROW);
     Reference<css::frame::XController> controller = model->getCurrentController();
@@ -312,7 +336,10 @@ int CalcDocument::SheetCount() {
 SheetStatus CalcDocument::SaveAs(const std::string& path) {
     return Guard([&] {
         const std::string ext = std::filesystem::path(path).extension().string();
-        const char* filter = ext == ".xlsx" ? "Calc MS Excel 2007 XML" : "calc8";
+        const char* filter = ext == ".xlsx" ? "Calc MS Excel 2007 XML"
+                             : ext == ".pdf" ? "calc_pdf_Export"
+                                             : "calc8";
+        if (ext == ".pdf") FitFirstSheetOnOnePage(*impl_);
         Sequence<css::beans::PropertyValue> args(2);
         args.getArray()[0] = Property("FilterName", Any(rtl::OUString::createFromAscii(filter)));
         args.getArray()[1] = Property("Overwrite", Any(true));
