@@ -6,6 +6,7 @@
 #include "sheet/XlsxWorkbook.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/OfficeSupport.h"
+#include "support/Subprocess.h"
 
 namespace qm::link {
 namespace {
@@ -206,6 +207,27 @@ TEST(LinkCalcGone, AnOfficeThatDiesUnderARunEndsItCleanlyWithOneMessage) {
     viGetAttribute(link.wkSesn, VI_ATTR_TMO_VALUE, &timeout);
     EXPECT_EQ(timeout, 2000u);
     office->Shutdown();
+}
+
+}  // namespace
+}  // namespace qm::link
+
+namespace qm::link {
+namespace {
+
+TEST(QmcliLinkCalc, LogsIntoAHeadlessOfficeAndStoresTheDocument) {
+    test::TempFolder folder;
+    test::LinkDocs docs;
+    const std::string table = (folder / "sim.ini").string();
+    test::WriteBytes(table, test::LinkTable());
+    const std::string saved = (folder / "run.ods").string();
+    const auto r = test::Run({QMCLI_PATH, "--resources", table, "link", "log", "0", "--to", "calc",
+                              "--headless", "--count", "10", "--interval", "20", "--chart", "1",
+                              "--save-as", saved},
+                             folder.path().string());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("10 readings logged"), std::string::npos);
+    EXPECT_GT(std::filesystem::file_size(saved), 1000u);
 }
 
 }  // namespace
