@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins
   fonts-noto-cjk fonts-dejavu-core
   clang libclang-rt-14-dev
+  libreoffice-calc-nogui libreoffice-dev libreoffice-dev-common libxlsxwriter-dev libminizip-dev
 )
 missing=()
 for p in "${packages[@]}"; do

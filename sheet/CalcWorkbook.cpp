@@ -20,6 +20,9 @@
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/table/XCellCursor.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
@@ -110,18 +113,30 @@ class CalcSheet : public Worksheet {
 
     std::string Name() const override { return name_; }
 
+    // A row is written through a cursor that moves down the sheet: two calls
+    // to the office per row (move, write), no objects made or released.
     SheetStatus WriteRow(int row, std::span<const CellValue> values) override {
         if (values.empty()) return SheetStatus::Ok();
         return Guard([&] {
+            const int width = static_cast<int>(values.size());
+            if (!rowCursor_.is() || rowWidth_ != width) {
+                rowCursor_.clear();
+                Reference<css::sheet::XSheetCellRange> range(
+                    sheet_->getCellRangeByPosition(0, row - 1, width - 1, row - 1), UNO_QUERY_THROW);
+                Reference<css::sheet::XSheetCellCursor> cursor = sheet_->createCursorByRange(range);
+                rowData_.set(cursor, UNO_QUERY_THROW);
+                rowCursor_.set(cursor, UNO_QUERY_THROW);
+                rowWidth_ = width;
+                cursorRow_ = row;
+            } else if (cursorRow_ != row) {
+                rowCursor_->gotoOffset(0, row - cursorRow_);
+                cursorRow_ = row;
+            }
             Sequence<Sequence<Any>> data(1);
-            data.getArray()[0].realloc(static_cast<sal_Int32>(values.size()));
+            data.getArray()[0].realloc(width);
             Any* cells = data.getArray()[0].getArray();
-            for (std::size_t i = 0; i < values.size(); ++i) cells[i] = ToAny(values[i]);
-            Reference<css::sheet::XCellRangeData> range(
-                sheet_->getCellRangeByPosition(0, row - 1, static_cast<sal_Int32>(values.size()) - 1,
-                                               row - 1),
-                UNO_QUERY_THROW);
-            range->setDataArray(data);
+            for (int i = 0; i < width; ++i) cells[i] = ToAny(values[static_cast<std::size_t>(i)]);
+            rowData_->setDataArray(data);
         });
     }
 
@@ -231,7 +246,9 @@ class CalcSheet : public Worksheet {
     }
 
     void WriteOne(const CellWrite& w) {
-        Reference<css::table::XCell> c = sheet_->getCellByPosition(w.cell.column - 1, w.cell.row - 1);
+        // A cell written again and again (a counter) is kept at hand.
+        Reference<css::table::XCell>& c = cellCache_[w.cell];
+        if (!c.is()) c = sheet_->getCellByPosition(w.cell.column - 1, w.cell.row - 1);
         if (const double* d = std::get_if<double>(&w.value)) {
             c->setValue(*d);
         } else if (const auto* t = std::get_if<DateTime>(&w.value)) {
@@ -263,6 +280,11 @@ class CalcSheet : public Worksheet {
     Reference<css::sheet::XSpreadsheet> sheet_;
     std::string name_;
     std::map<std::tuple<int, int, int>, Group> groups_;
+    std::map<CellRef, Reference<css::table::XCell>> cellCache_;
+    Reference<css::table::XCellCursor> rowCursor_;
+    Reference<css::sheet::XCellRangeData> rowData_;
+    int rowWidth_ = 0;
+    int cursorRow_ = 0;
 };
 
 // A picture of the logging sheet: its readings and its chart on one
