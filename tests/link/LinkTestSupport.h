@@ -59,16 +59,23 @@ inline std::string LinkTable(const std::string& firstExtra = {}) {
            SimMeterSection("GPIB0::7::INSTR", "TX41", "SN7", "identity=Othermaker, DM3000, 0, 1.0");
 }
 
+// What an add-in does before logging: search, take row 0 as the working
+// instrument, hand over the spreadsheet and its sheet.
+inline void AttachEngine(link::Application& link, std::shared_ptr<sheet::SpreadsheetApp> app,
+                         std::shared_ptr<sheet::Worksheet> sheet) {
+    ASSERT_TRUE(link.FindDevice().ok());
+    ASSERT_TRUE(link.GetIDN(0).ok());
+    link.wkSesn = link.m_IDNSesn;
+    ASSERT_TRUE(link.SetApp(std::move(app)).ok());
+    link.SetSheet(std::move(sheet));
+}
+
 class LinkFixture : public ::testing::Test {
   protected:
     void SetUpEngine(const std::string& table = LinkTable()) {
         bench.UseTable(table);
         link = std::make_unique<link::Application>(prompter, bench.clock);
-        ASSERT_TRUE(link->FindDevice().ok());
-        ASSERT_TRUE(link->GetIDN(0).ok());
-        link->wkSesn = link->m_IDNSesn;
-        ASSERT_TRUE(link->SetApp(app).ok());
-        link->SetSheet(sheet);
+        AttachEngine(*link, app, sheet);
     }
     sim::SimEndpoint& meter() { return *visa::simEndpointOf(link->wkSesn); }
 

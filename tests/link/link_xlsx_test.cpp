@@ -15,11 +15,7 @@ class LinkXlsx : public test::LinkFixture {
         book = sheet::XlsxWorkbook::Create((folder / "log.xlsx").string());
         xlsx = book->AddSheet("Sheet1");
         link = std::make_unique<Application>(prompter, bench.clock);
-        link->FindDevice();
-        link->GetIDN(0);
-        link->wkSesn = link->m_IDNSesn;
-        link->SetApp(book);
-        link->SetSheet(xlsx);
+        test::AttachEngine(*link, book, xlsx);
     }
     test::TempFolder folder;
     std::shared_ptr<sheet::XlsxWorkbook> book;

@@ -45,11 +45,7 @@ class LinkCalc : public test::LinkFixture {
         ASSERT_TRUE(calc->AddScrollBar(0, "Scroll Bar 1", {10, 6}));
         ASSERT_TRUE(calc->AddScrollBar(0, "Scroll Bar 2", {12, 6}));
         link = std::make_unique<Application>(prompter, bench.clock);
-        link->FindDevice();
-        link->GetIDN(0);
-        link->wkSesn = link->m_IDNSesn;
-        ASSERT_TRUE(link->SetApp(calc).ok());
-        link->SetSheet(calcSheet);
+        test::AttachEngine(*link, calc, calcSheet);
     }
     std::string Eval(const std::string& formula) {
         auto r = calc->Evaluate(0, formula);
@@ -143,11 +139,7 @@ TEST_F(LinkCalc, AnXlsxWrittenByTheEngineOpensInCalcWithItsNamesAndChart) {
     const sheet::CellWrite f8{{8, 6}, 20.0};
     ASSERT_TRUE(xlsx->WriteCells({&f8, 1}));
     link = std::make_unique<Application>(prompter, bench.clock);
-    link->FindDevice();
-    link->GetIDN(0);
-    link->wkSesn = link->m_IDNSesn;
-    link->SetApp(book);
-    link->SetSheet(xlsx);
+    test::AttachEngine(*link, book, xlsx);
     Start(2, 1, 1, 60, 100);
     RunToEnd();
     ASSERT_TRUE(book->written());
@@ -178,12 +170,8 @@ TEST(LinkCalcGone, AnOfficeThatDiesUnderARunEndsItCleanlyWithOneMessage) {
     bench.UseTable(test::LinkTable());
     test::ScriptedPrompter prompter;
     Application link(prompter, bench.clock);
-    link.FindDevice();
-    link.GetIDN(0);
-    link.wkSesn = link.m_IDNSesn;
+    test::AttachEngine(link, doc.value(), sheet.value());
     viSetAttribute(link.wkSesn, VI_ATTR_TMO_VALUE, 2000);
-    link.SetApp(doc.value());
-    link.SetSheet(sheet.value());
     std::int16_t kind = 1;
     bool inSheet = true;
     link.AddChart(kind, inSheet);
