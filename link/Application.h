@@ -49,7 +49,10 @@ struct EngineState;
 class Application {
   public:
     // The prompter shows every message (title "Varnet QM-Link"); the clock
-    // drives the timer and the time stamps. Both must outlive the engine.
+    // drives the timer and the time stamps. Every Application alive at the
+    // same time shares one engine (its parameters, timer and run); the
+    // prompter and clock of the one created last serve it, so they must
+    // outlive every object of the engine.
     explicit Application(Prompter& prompter, Clock& clock = systemClock());
     ~Application();
     Application(const Application&) = delete;
