@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -60,6 +61,11 @@ SheetResult<Reference<css::uno::XComponentContext>> LocalContext() {
     static Reference<css::uno::XComponentContext> context;
     std::lock_guard lock(mutex);
     if (context.is()) return context;
+    // An office that dies leaves the bridge writing into a closed pipe: that
+    // must be an error the calls report, not a signal that ends this program.
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGPIPE, SIG_IGN);
     const SheetStatus s = Guard([&] {
         rtl::Bootstrap::set("URE_BOOTSTRAP",
                             "vnd.sun.star.pathname:" QM_LO_PROGRAM_DIR "/fundamentalrc");
