@@ -19,8 +19,10 @@ inline std::string FreshProfileFolder() {
     return pattern;
 }
 
-inline sheet::SheetResult<std::shared_ptr<sheet::CalcOffice>> StartTestOffice() {
+inline sheet::SheetResult<std::shared_ptr<sheet::CalcOffice>> StartTestOffice(
+    const std::string& pipeName = {}) {
     sheet::CalcStartOptions options;
+    options.pipeName = pipeName;
     options.headless = true;
     options.profileDir = FreshProfileFolder();
     options.startTimeout = std::chrono::seconds(60);

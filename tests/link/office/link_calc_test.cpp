@@ -17,7 +17,8 @@ using sheet::CalcOffice;
 class LinkCalc : public test::LinkFixture {
   protected:
     static void SetUpTestSuite() {
-        auto started = test::StartTestOffice();
+        pipe_ = "qm_link_test_" + std::to_string(::getpid());
+        auto started = test::StartTestOffice(pipe_);
         if (started) office_ = started.value();
         else startError_ = started.description();
     }
@@ -53,6 +54,7 @@ class LinkCalc : public test::LinkFixture {
     }
 
     static inline std::shared_ptr<CalcOffice> office_;
+    static inline std::string pipe_;
     static inline std::string startError_;
     std::shared_ptr<CalcDocument> calc;
     std::shared_ptr<sheet::Worksheet> calcSheet;
@@ -154,6 +156,27 @@ TEST_F(LinkCalc, AnXlsxWrittenByTheEngineOpensInCalcWithItsNamesAndChart) {
     ASSERT_TRUE(series) << series.description();
     ASSERT_EQ(series.value().size(), 1u);
     EXPECT_EQ(series.value()[0], "$Sheet1.$B$1 $Sheet1.$B$42:$B$61 0");
+}
+
+TEST_F(LinkCalc, AnOfficeThatAlreadyRunsIsReachedByItsUrlAndLeftRunning) {
+    auto connected = CalcOffice::Connect("pipe,name=" + pipe_, std::chrono::seconds(10));
+    ASSERT_TRUE(connected) << connected.description();
+    EXPECT_FALSE(connected.value()->started());
+    auto doc = connected.value()->NewDocument(/*hidden=*/true);
+    ASSERT_TRUE(doc) << doc.description();
+    auto first = doc.value()->Sheet(0);
+    ASSERT_TRUE(first);
+    const sheet::CellValue row[] = {std::string("x"), 2.5};
+    ASSERT_TRUE(first.value()->WriteRow(7, row));
+    EXPECT_EQ(doc.value()->Evaluate(0, "=B7*2").value(), "5");
+    (void)doc.value()->Close();
+    connected.value()->Shutdown();  // only the connection ends
+    EXPECT_TRUE(office_->NewDocument(true));
+
+    auto nobody = CalcOffice::Connect("pipe,name=qm_link_nobody_listens", std::chrono::milliseconds(300));
+    EXPECT_FALSE(nobody);
+    EXPECT_NE(nobody.description().find("did not answer"), std::string::npos);
+    EXPECT_FALSE(CalcOffice::Connect("socket,host=127.0.0.1,port=notaport", std::chrono::seconds(1)));
 }
 
 TEST(LinkCalcGone, AnOfficeThatDiesUnderARunEndsItCleanlyWithOneMessage) {
