@@ -5,6 +5,7 @@
 
 #include "app/MeterTool.h"
 #include "cli/CliConsole.h"
+#include "cli/CliLink.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliReading.h"
 #include "cli/CliSettings.h"
@@ -166,6 +167,7 @@ int RunCommand(const std::vector<std::string>& args) {
     if (name == "console") return ConsoleCommand(args);
     if (name == "settings" || name == "set") return SettingsCommand(args);
     if (name == "burst") return BurstCommand(args);
+    if (name == "link") return LinkCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
                        name == "function" || name == "read";
     if (!known) {

@@ -40,7 +40,11 @@ const char* kUsage =
     "                                the readings between L and H, with their statistics\n"
     "  records export R FILE         write record R to FILE.csv (\".csv\" is always appended)\n"
     "  records delete R --yes        delete both files of record R\n"
-    "                                (--earlier picks a record's earlier-format file)\n";
+    "                                (--earlier picks a record's earlier-format file)\n"
+    "  link find                     the link engine's search: row, identity, resource,\n"
+    "                                session, resource manager\n"
+    "  link log ROW --to calc|calc:URL|FILE.xlsx --count N --interval MS [...]\n"
+    "                                log readings into a spreadsheet (qmcli link for all options)\n";
 
 }  // namespace
 

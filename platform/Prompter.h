@@ -16,6 +16,7 @@ struct PromptMessage {
     std::string caption;
     PromptIcon icon = PromptIcon::None;
     PromptButtons buttons = PromptButtons::Ok;
+    bool defaultNo = false;  // a Yes/No question whose default button is No
 };
 
 struct Rgb {

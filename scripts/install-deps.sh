@@ -9,6 +9,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   clang libclang-rt-14-dev
   tigervnc-standalone-server
+  libreoffice-calc-nogui libreoffice-dev libreoffice-dev-common libxlsxwriter-dev libminizip-dev
 )
 missing=()
 for p in "${packages[@]}"; do

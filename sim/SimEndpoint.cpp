@@ -5,6 +5,7 @@
 #include <limits>
 #include <mutex>
 
+#include "sim/ExternalTrigger.h"
 #include "sim/ScpiParser.h"
 #include "sim/SimMeter.h"
 
@@ -31,9 +32,10 @@ struct Pending {
 struct SimEndpoint::Impl {
     Impl(MeterConfig c, Clock& clk)
         : config(std::move(c)), clock(clk), shared(std::make_shared<SimMeter>(config)),
-          meter(*shared) {}
+          meter(*shared), trigger(config.triggerAfter) {}
     Impl(std::shared_ptr<SimMeter> m, MeterConfig c, Clock& clk)
-        : config(std::move(c)), clock(clk), shared(std::move(m)), meter(*shared) {}
+        : config(std::move(c)), clock(clk), shared(std::move(m)), meter(*shared),
+          trigger(config.triggerAfter) {}
 
     Clock& timeClock() const { return config.faults.realTime ? systemClock() : clock; }
     bool dropDue() const {
@@ -49,6 +51,7 @@ struct SimEndpoint::Impl {
     Clock& clock;
     std::shared_ptr<SimMeter> shared;  // the meter; other links may share it
     SimMeter& meter;
+    ExternalTrigger trigger;
     mutable std::mutex mutex;
     std::deque<Pending> queue;
     std::size_t queuedBytes = 0;
@@ -103,6 +106,7 @@ IoOutcome SimEndpoint::Impl::take(std::size_t maxBytes, std::chrono::millisecond
     while (true) {
         if (lost) return IoOutcome::ConnectionLost;
         const auto now = c.now();
+        trigger.fireIfDue(meter, now);
         if (frontReady(now)) {
             Pending& p = queue.front();
             const std::size_t n = std::min(maxBytes, p.data.size() - p.offset);
@@ -119,6 +123,7 @@ IoOutcome SimEndpoint::Impl::take(std::size_t maxBytes, std::chrono::millisecond
         auto wake = deadline;
         if (!queue.empty() && !queue.front().waitsForTrigger)
             wake = std::min(wake, queue.front().readyAt);
+        if (const auto pulse = trigger.dueAt()) wake = std::max(now, std::min(wake, *pulse));
         std::chrono::nanoseconds wait = wake - now;
         if (config.faults.realTime) wait = std::min<std::chrono::nanoseconds>(wait, kRealTimePoll);
         lock.unlock();
@@ -153,6 +158,7 @@ IoOutcome SimEndpoint::write(std::string_view bytes) {
         d.meter.execute(line, d.scratch);
         if (d.scratch.answered && !d.config.faults.noAnswer) d.enqueue(d.scratch);
     }
+    d.trigger.noteWaiting(!d.meter.operationComplete(), d.timeClock().now());
     if (d.dropDue()) d.lost = true;
     return IoOutcome::Ok;
 }
@@ -199,8 +205,14 @@ std::optional<std::chrono::nanoseconds> SimEndpoint::nextAnswerIn() const {
     const Impl& d = *impl_;
     if (d.lost || d.queue.empty()) return std::nullopt;
     const Pending& p = d.queue.front();
-    if (p.waitsForTrigger && !d.meter.operationComplete()) return std::nullopt;
-    const auto left = p.readyAt - d.timeClock().now();
+    const auto now = d.timeClock().now();
+    if (p.waitsForTrigger && !d.meter.operationComplete()) {
+        // A scheduled pulse will release it; a server waits that long for it.
+        const auto pulse = d.trigger.dueAt();
+        if (!pulse) return std::nullopt;
+        return std::max<std::chrono::nanoseconds>(*pulse - now, std::chrono::nanoseconds(0));
+    }
+    const auto left = p.readyAt - now;
     return std::max<std::chrono::nanoseconds>(left, std::chrono::nanoseconds(0));
 }
 

@@ -34,6 +34,8 @@ struct MeterConfig {
     std::optional<double> value2;         // simulated input of the second function
     double noise = -1;                    // relative noise; < 0 means the model's default
     unsigned seed = 1;
+    // The external trigger input pulses this long after the meter is armed.
+    std::optional<std::chrono::milliseconds> triggerAfter;
 };
 
 enum class IoOutcome { Ok, Timeout, ConnectionLost };

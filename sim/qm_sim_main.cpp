@@ -23,10 +23,11 @@ constexpr const char* kUsage =
     "              [--identity TEXT] [--value V] [--value2 V] [--noise N] [--seed N]\n"
     "              [--delay-ms D] [--drop-after N] [--garbage] [--long-answer]\n"
     "              [--no-answer] [--empty-identity] [--any-address] [--port-file FILE]\n"
-    "              [--max-clients N]\n"
+    "              [--max-clients N] [--trigger-after-ms D]\n"
     "Serves one simulated meter to up to N clients at once (default 16; one more\n"
     "is closed at once); PORT 0 picks a free port. Only loopback addresses are\n"
-    "allowed unless --any-address is given.\n";
+    "allowed unless --any-address is given. --trigger-after-ms pulses the\n"
+    "external trigger input D ms after INIT arms the meter.\n";
 
 bool toDouble(const char* text, double& out) {
     char* end = nullptr;
@@ -111,6 +112,10 @@ int main(int argc, char** argv) {
                 options.meter.value2 = d;
             else
                 options.meter.noise = d;
+        } else if (a == "--trigger-after-ms") {
+            const char* v = value();
+            if (!toLong(v, n) || n < 0 || n > 100000000) return usageError("not a count", v);
+            options.meter.triggerAfter = std::chrono::milliseconds(n);
         } else if (a == "--delay-ms" || a == "--drop-after" || a == "--seed" ||
                    a == "--max-clients") {
             const char* v = value();

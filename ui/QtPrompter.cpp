@@ -43,7 +43,7 @@ qm::PromptAnswer QtPrompter::message(const qm::PromptMessage& m) {
     // Messages carry instrument answers and file names: show them as they are,
     // never as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    box.setDefaultButton(!yesNo ? QMessageBox::Ok : m.defaultNo ? QMessageBox::No : QMessageBox::Yes);
     if (yesNo) box.setEscapeButton(QMessageBox::No);
     const int result = box.exec();
     if (!yesNo) return qm::PromptAnswer::Ok;

@@ -241,6 +241,9 @@ class TableParser {
                 ok = parseFlag(v, f.emptyIdentity);
             } else if (k.key == "realtime") {
                 ok = parseFlag(v, f.realTime);
+            } else if (k.key == "trigger_after_ms") {
+                ok = parseInteger(v, delay) && delay >= 0;
+                m.triggerAfter = std::chrono::milliseconds(delay);
             } else if (k.key == "value") {
                 ok = parseDouble(v, number);
                 m.value = number;

@@ -5,7 +5,8 @@
 //   [USB0::0x1209::0x4101::SN000009::INSTR]
 //   backend=sim          ; simulated meter: model (required), serial, identity,
 //   model=TX42           ;   timeout, delay_ms, drop_after, garbage, long_answer,
-//   serial=SN000009      ;   empty_identity, realtime, value, value2, noise, seed
+//   serial=SN000009      ;   empty_identity, realtime, value, value2, noise, seed,
+//                        ;   trigger_after_ms (external trigger pulse after INIT)
 //
 //   [USB0::0x1209::0x4101::SN000010::INSTR]
 //   backend=tcp          ; host and port (both required)
