@@ -27,7 +27,7 @@
 #include "app/LiveChartWidget.h"
 #include "app/MainWindowIds.h"
 #include "app/ReadingValues.h"
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 #include "ui/QtIcons.h"
 #include "config/FunctionControl.h"
 #include "config/FunctionTable.h"

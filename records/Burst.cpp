@@ -69,7 +69,10 @@ Burst::~Burst() {
 }
 
 bool Burst::FillRecordChoices() {
-    for (int n = kFirstRecordNumber; n <= kLastRecordNumber; ++n) choices_[n - 1] = {RecordName(n)};
+    for (int n = kFirstRecordNumber; n <= kLastRecordNumber; ++n) {
+        choices_[n - 1] = RecordChoice{};
+        choices_[n - 1].label = RecordName(n);
+    }
     folder_.reset();
     // No folder yet (a new installation): every record is free, and the
     // first burst makes the folder, as live saving does.

@@ -20,7 +20,7 @@
 #include "app/LanguageTexts.h"
 #include "app/MainWindowIds.h"
 #include "app/ReadingValues.h"
-#include "app/YScaleTable.h"
+#include "config/YScaleTable.h"
 #include "config/FunctionDisplay.h"
 #include "config/FunctionTable.h"
 #include "config/ModelCapabilities.h"
