@@ -156,10 +156,9 @@ std::vector<UsbtmcDevice> enumerateUsbtmc() {
         char head[32];
         std::snprintf(head, sizeof head, "USB0::0x%04X::0x%04X::", vendor, product);
         UsbtmcDevice device;
-        device.descriptor = head + field + "::INSTR";
-        const std::optional<ResourceName> parsed = parseResourceName(device.descriptor);
+        const std::optional<ResourceName> parsed = parseResourceName(head + field + "::INSTR");
         if (!parsed) continue;
-        device.canonical = parsed->canonical;
+        device.descriptor = parsed->canonical;
         device.node = nodeFolder + "/" + name;
         if (::access(device.node.c_str(), R_OK | W_OK) != 0) {
             device.accessible = false;
@@ -187,7 +186,7 @@ std::string usbtmcAccessMessage(const UsbtmcDevice& device) {
 ViStatus UsbtmcTransport::open(const ResourceName& name, ViUInt32 timeoutMs,
                                std::unique_ptr<Transport>& out) {
     for (const UsbtmcDevice& device : enumerateUsbtmc()) {
-        if (device.canonical != name.canonical) continue;
+        if (device.descriptor != name.canonical) continue;
         struct stat st {};
         if (::stat(device.node.c_str(), &st) != 0) return VI_ERROR_RSRC_NFOUND;
         const bool driver = !S_ISSOCK(st.st_mode);
