@@ -146,6 +146,10 @@ bool Burst::Start(int slot, int recordNo, long count) {
     std::snprintf(command, sizeof command, "sample:count %d\n", 1);
     Ask(command);
 
+    // A file of the number that cannot be read or written is refused by
+    // name, as live saving refuses it, before its date is stamped.
+    if (const std::string problem = RecordSavingProblem(*folder_, recordNo); !problem.empty())
+        return Refuse(problem);
     const std::string current = RecordFilePath(*folder_, recordNo, RecordFormat::Current);
     const std::string earlier = RecordFilePath(*folder_, recordNo, RecordFormat::Earlier);
     const bool earlierExists = RecordFileExists(earlier);

@@ -203,10 +203,12 @@ void CRecordChartDlg::OnRecordSelect(int index) {
     if (index < 0 || index >= static_cast<int>(m_entries.size())) return;
     if (!qm::ResolveDatabaseFolder(m_prompter, qm::kChartDrawingFolderCaption)) return;
     qm::WaitCursor wait(m_prompter);
-    const qm::RecordListEntry& e = m_entries[static_cast<std::size_t>(index)];
-    qm::Database db;
-    qm::DbStatus st = qm::OpenRecordForReading(db, qm::RecordFilePath(m_folder, e.recordNo, e.format), e.format);
-    auto count = st ? qm::CountRecordReadings(db) : qm::DbResult<long long>(st);
+    // Nothing of an earlier choice may be drawn while this one cannot be.
+    m_draw->setEnabled(false);
+    m_draw2nd->setEnabled(false);
+    m_quantity = 0;
+    m_quantityText->clear();
+    const auto count = qm::CountEntryReadings(m_folder, m_entries[static_cast<std::size_t>(index)]);
     if (!count) {
         m_prompter.message({count.error().message, "", qm::PromptIcon::Warning});
         return;
