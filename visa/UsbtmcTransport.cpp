@@ -21,6 +21,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/AsciiCase.h"
 #include "visa/ResourceExpression.h"
 #include "visa/visa_ext.h"
 
@@ -78,14 +79,6 @@ std::string serialField(std::string serial) {
         if (c <= ' ' || c >= 0x7f || c == ':') ch = '_';
     }
     return serial;
-}
-
-bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
 }
 
 // usbtmc0, usbtmc1, ... with their numbers, in number order.
@@ -148,7 +141,7 @@ std::vector<UsbtmcDevice> enumerateUsbtmc() {
             continue;
         const std::string serial = serialField(readAttribute(usb + "serial"));
         const bool repeated = std::any_of(seen.begin(), seen.end(), [&](const Seen& s) {
-            return s.vendor == vendor && s.product == product && sameText(s.serial, serial);
+            return s.vendor == vendor && s.product == product && EqualsIgnoringCase(s.serial, serial);
         });
         seen.push_back({vendor, product, serial});
         std::string field = serial.empty() ? name : repeated ? serial + "-" + name : serial;
