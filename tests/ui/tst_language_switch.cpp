@@ -174,13 +174,8 @@ class TestLanguageSwitch : public QObject {
 
   private slots:
     void everyPageFollowsEveryLanguageAndBack() {
-        // The record pages look into the database folder of the working
-        // directory when shown: give them one.
-        QTemporaryDir work;
-        QVERIFY(QDir(work.path()).mkdir("DB"));
-        const QString savedDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(work.path()));
-        const auto restore = qScopeGuard([&] { QDir::setCurrent(savedDir); });
+        qm::test::ScratchWorkingFolder work;
+        QVERIFY(work.ok());
         MainWindowBench bench;
         QVERIFY(bench.UseBuiltin());
         CMeterToolDlg& w = bench.Open();
