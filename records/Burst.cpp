@@ -48,6 +48,14 @@ std::optional<PromptMessage> CheckBurstCountText(std::string_view text) {
     return PromptMessage{std::string(kBurstCountRangeText), "", PromptIcon::Warning};
 }
 
+BurstStartCount CheckBurstCountAtStart(std::string_view text) {
+    const auto n = BurstCountOf(text);
+    if (!n || *n > kBurstCountMax) return {};
+    if (*n < kBurstCountMin)
+        return {std::nullopt, PromptMessage{std::string(kBurstCountRangeText), "", PromptIcon::Warning}};
+    return {n, std::nullopt};
+}
+
 std::optional<std::pair<double, double>> ParseBurstAnswer(std::string_view answer) {
     const auto comma = answer.find(',');
     const std::string_view first = answer.substr(0, comma);

@@ -134,27 +134,23 @@ void CMultipleReadingsDlg::OnStartReading() {
         m_records->setEnabled(true);
         return;
     }
-    const auto count = qm::BurstCountOf(m_count->text().toStdString());
-    if (!count || *count > qm::kBurstCountMax) {
-        // The range message came while typing.
+    const qm::BurstStartCount check = qm::CheckBurstCountAtStart(m_count->text().toStdString());
+    if (!check.count) {
+        if (check.message) m_prompter.message(*check.message);
         m_records->setEnabled(true);
         return;
     }
-    if (*count < qm::kBurstCountMin) {
-        m_prompter.message({std::string(qm::kBurstCountRangeText), "", qm::PromptIcon::Warning});
-        m_records->setEnabled(true);
-        return;
-    }
+    const long count = *check.count;
     m_start->setEnabled(false);
     if (m_exit) m_exit->setEnabled(false);
     m_stop->setEnabled(true);
     const int slot = std::max(0, m_instruments->currentRow());
     const int recordNo = m_records->currentIndex() + 1;
-    if (!m_burst.Start(slot, recordNo, *count)) {
+    if (!m_burst.Start(slot, recordNo, count)) {
         ShowIdle();
         return;
     }
-    m_progress->setRange(0, static_cast<int>(*count));
+    m_progress->setRange(0, static_cast<int>(count));
     m_progress->setValue(0);
     m_running = true;
     m_stopRequested = false;

@@ -43,6 +43,14 @@ TEST(BurstAnswers, TheWholeAnswerIsOneReading) {
     EXPECT_TRUE(CheckBurstCountText("12a"));
     EXPECT_FALSE(CheckBurstCountText(""));
     EXPECT_FALSE(CheckBurstCountText("50000"));
+    // At Start: above the range, or no number, was told while typing.
+    EXPECT_EQ(CheckBurstCountAtStart("50000").count, 50000);
+    for (const char* quiet : {"50001", "12a", ""}) {
+        EXPECT_FALSE(CheckBurstCountAtStart(quiet).count) << quiet;
+        EXPECT_FALSE(CheckBurstCountAtStart(quiet).message) << quiet;
+    }
+    EXPECT_FALSE(CheckBurstCountAtStart("0").count);
+    EXPECT_EQ(CheckBurstCountAtStart("0").message->text, kBurstCountRangeText);
 }
 
 class BurstTest : public ::testing::Test {
