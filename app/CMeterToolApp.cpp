@@ -11,6 +11,7 @@
 
 #include "app/CMeterToolDlg.h"
 #include "app/LanguageTexts.h"
+#include "platform/AsciiCase.h"
 #include "ui/QtPrompter.h"
 #include "config/YScaleTable.h"
 #include "instrument/ResourceSetup.h"
@@ -45,15 +46,6 @@ bool ParseCount(const std::string& text, int& out) {
     return true;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 const char* CMeterToolApp::Usage() {
@@ -80,7 +72,7 @@ std::optional<std::string> CMeterToolApp::LanguageSection(std::string_view name)
         {"zh_CN", qm::kLanguageChineseSimplified},
     };
     for (const Alias& alias : kAliases) {
-        if (EqualsIgnoringCase(name, alias.shorthand) || EqualsIgnoringCase(name, alias.section))
+        if (qm::EqualsIgnoringCase(name, alias.shorthand) || qm::EqualsIgnoringCase(name, alias.section))
             return std::string(alias.section);
     }
     return std::nullopt;

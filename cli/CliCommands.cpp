@@ -142,11 +142,9 @@ int FunctionCommand(MeterTool& tool, const std::vector<std::string>& args) {
 }
 
 int RecordsCommand(const std::vector<std::string>& args) {
-    if (args.size() >= 2 && args[1] != "list") return RecordsSubcommand(args);
-    if (args.size() != 2 || args[1] != "list") {
-        std::fputs("qmcli: usage: qmcli records list\n", stderr);
-        return 2;
-    }
+    // Every other form, a bare "records" included, is the subcommands' to
+    // run or to answer with their usage.
+    if (args.size() != 2 || args[1] != "list") return RecordsSubcommand(args);
     const auto entries = ListRecordViewEntries();
     if (!entries.ok()) {
         std::fprintf(stderr, "qmcli: %s\n", entries.error().message.c_str());

@@ -107,7 +107,7 @@ void PrintStatistics(const RecordViewTexts& t, bool withMatch) {
 }  // namespace
 
 int RecordsSubcommand(const std::vector<std::string>& args) {
-    const std::string& what = args[1];
+    const std::string what = args.size() > 1 ? args[1] : std::string();
     const bool known = what == "show" || what == "stats" || what == "search" ||
                        what == "export" || what == "delete";
     RecordsOptions o;

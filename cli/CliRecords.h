@@ -8,7 +8,8 @@ namespace qm::cli {
 
 // qmcli burst SLOT --count N --record R
 int BurstCommand(const std::vector<std::string>& args);
-// qmcli records show|stats|search|export|delete ...
+// qmcli records show|stats|search|export|delete ...; any other form gets
+// the usage of every records subcommand.
 int RecordsSubcommand(const std::vector<std::string>& args);
 
 }  // namespace qm::cli

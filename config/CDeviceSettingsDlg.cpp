@@ -1,11 +1,13 @@
 #include "config/CDeviceSettingsDlg.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -67,7 +69,7 @@ CDeviceSettingsDlg::CDeviceSettingsDlg(const qm::TextSource& texts, qm::DeviceSe
       m_prompter(prompter) {
     exitButton()->setObjectName(QString::number(kExit));
     BuildControls();
-    ApplyTexts();
+    ApplyFixedTexts();
 }
 
 void CDeviceSettingsDlg::BuildControls() {
@@ -92,8 +94,6 @@ void CDeviceSettingsDlg::BuildControls() {
     auto* functionColumn = new QVBoxLayout;
     m_functionCaption = Named(new QLabel(m_settingsGroup), kFunctionCaption);
     m_functionList = Named(new QListWidget(m_settingsGroup), kFunctionList);
-    // All fourteen functions in view without scrolling.
-    m_functionList->setMinimumHeight(14 * m_functionList->fontMetrics().height() + 16);
     m_functionList->setMinimumWidth(150);
     functionColumn->addWidget(m_functionCaption);
     functionColumn->addWidget(m_functionList, 1);
@@ -181,6 +181,33 @@ void CDeviceSettingsDlg::BuildControls() {
     onCombo(m_transducer2, &qm::DeviceSettingsPage::OnTransducer2SelChange);
     connect(m_set, &QPushButton::clicked, this, &CDeviceSettingsDlg::OnSet);
     connect(m_getSettings, &QPushButton::clicked, this, &CDeviceSettingsDlg::OnGetSettings);
+    ReserveRoom();
+}
+
+void CDeviceSettingsDlg::ReserveRoom() {
+    // All fourteen functions in view without scrolling.
+    m_functionList->setMinimumHeight(14 * m_functionList->fontMetrics().height() + 16);
+}
+
+void CDeviceSettingsDlg::changeEvent(QEvent* event) {
+    CPageFrame::changeEvent(event);
+    // The page takes the main window's fonts, which follow the language.
+    if (event->type() == QEvent::FontChange && m_functionList) {
+        ReserveRoom();
+        SettleLayout();
+    }
+}
+
+void CDeviceSettingsDlg::SettleLayout() {
+    // A caption or a control that changed tells its layout at once, but the
+    // layouts above learn of it only through posted events, one level per
+    // pass of the event loop; until then the page would give its captions
+    // the room of the function shown before, and a page at its smallest size
+    // would cut them. Each layout is brought up to date from the inside out,
+    // so that the page's minimum size is that of what it shows now, and the
+    // page grows at once when it needs more room.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_settingsGroup, body(), this})
+        if (QLayout* l = w->layout()) l->activate();
 }
 
 template <typename F>
@@ -198,16 +225,16 @@ void CDeviceSettingsDlg::showEvent(QShowEvent* event) {
 }
 
 void CDeviceSettingsDlg::OnInitDialog() {
-    ApplyTexts();
+    ApplyFixedTexts();
     Forward([this] { m_page.OnInitDialog(); });
 }
 
 void CDeviceSettingsDlg::ApplyPageTexts() {
-    ApplyTexts();
+    ApplyFixedTexts();
     ShowView();
 }
 
-void CDeviceSettingsDlg::ApplyTexts() {
+void CDeviceSettingsDlg::ApplyFixedTexts() {
     auto text = [this](const char* key, const char* fallback) {
         return FromStd(texts().GetText(key, fallback));
     };
@@ -281,4 +308,5 @@ void CDeviceSettingsDlg::ShowView() {
     // Without a second function its range and setting have nothing to offer.
     m_range2->setEnabled(enabled && !view.range2.entries.empty());
     m_setting2->setEnabled(enabled && !view.setting2.entries.empty());
+    SettleLayout();
 }

@@ -35,11 +35,16 @@ class CDeviceSettingsDlg : public CPageFrame {
     // A language change relabels the fixed texts and the captions the core
     // chooses for the present function.
     void ApplyPageTexts() override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildControls();
-    void ApplyTexts();
+    void ApplyFixedTexts();
     void ShowView();
+    // Room that depends on the page's font, which follows the language.
+    void ReserveRoom();
+    // Brings the page's size constraints up to date at once.
+    void SettleLayout();
     void OnSet();
     void OnGetSettings();
     // Each handler forwards to the core, then shows the new view.

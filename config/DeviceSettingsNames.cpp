@@ -3,20 +3,11 @@
 #include <algorithm>
 
 #include "config/NumberText.h"
+#include "platform/AsciiCase.h"
 
 namespace qm {
 
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCase(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), Lower);
-    return out;
-}
 
 std::string Shown(const ComboView& combo) {
     if (combo.selected < 0 || static_cast<std::size_t>(combo.selected) >= combo.entries.size())
@@ -119,7 +110,7 @@ std::vector<NamedSetting> SettingsLines(const DeviceSettingsPage& page) {
     if (view.columnShown) lines.push_back({ColumnName(ColumnKindFor(row)), Shown(view.column)});
     if (view.transducerShown) lines.push_back({"transducer", Shown(view.transducer)});
     for (const CoefficientView& c : view.coefficients) {
-        if (c.shown) lines.push_back({LowerCase(c.caption), c.text});
+        if (c.shown) lines.push_back({AsciiLowerCase(c.caption), c.text});
     }
     if (!view.secondShown) return lines;
     const std::string label2 = page.second().label;
@@ -151,7 +142,7 @@ std::optional<std::string> ChooseNamedSettings(DeviceSettingsPage& page,
     std::vector<const NamedSetting*> rest;
     const NamedSetting* range = nullptr;
     for (const NamedSetting& s : settings) {
-        const std::string name = LowerCase(s.name);
+        const std::string name = AsciiLowerCase(s.name);
         if (name == "function" || name == "function2") continue;
         if (name == RangeName(page.selectedFunction()))
             range = &s;
@@ -178,7 +169,7 @@ std::optional<std::string> ChooseNamedSettings(DeviceSettingsPage& page,
     const auto column = ColumnEntriesFor(kind, page.model());
     const auto setting2 = SecondFunctionSettingFor(page.second().label).entries;
     for (const NamedSetting* s : rest) {
-        const std::string name = LowerCase(s->name);
+        const std::string name = AsciiLowerCase(s->name);
         const bool known = std::any_of(lines.begin(), lines.end(),
                                        [&](const NamedSetting& l) { return l.name == name; });
         if (!known || name == "device") {
@@ -214,7 +205,7 @@ std::optional<std::string> ChooseNamedSettings(DeviceSettingsPage& page,
             // A coefficient: Set checks what was typed.
             for (int pos = 0; pos < kCoefficientCount; ++pos) {
                 const SensorCoefficient* c = CoefficientAt(page.selectedSensor(), pos);
-                if (c != nullptr && LowerCase(c->caption) == name) {
+                if (c != nullptr && AsciiLowerCase(c->caption) == name) {
                     page.OnCoefficientEdit(pos, s->value);
                     index = pos;
                 }

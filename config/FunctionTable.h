@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 namespace qm {
 
 // One function as the instruments configure and report it.
@@ -127,9 +129,6 @@ std::optional<int> FunctionRowFromAnswer(std::string_view answer);
 // Pair-table lookups by whole string over rows 0 to 12; "NONE" otherwise.
 std::string_view SecondFunctionKeywordForLabel(std::string_view label);
 std::string_view SecondFunctionLabelForKeyword(std::string_view keyword);
-
-// Equality of two texts without regard to ASCII case ("dcv", "DCV").
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Button lookups; nullptr when there is no such button. Names compare
 // without regard to ASCII case ("dcv", "Diode").

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/AsciiCase.h"
+
 namespace qm {
 
 std::string UsbSearchPattern() { return "USB[0-9]::" + std::string(kUsbVendorId) + "::?*INSTR"; }
@@ -26,12 +28,6 @@ bool IsSupportedIdentity(std::string_view identity) {
     return false;
 }
 
-static std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string BuildDeviceLabel(std::string_view identity, std::string_view descriptor) {
     std::string label;
     if (identity.empty()) {
@@ -42,12 +38,12 @@ std::string BuildDeviceLabel(std::string_view identity, std::string_view descrip
         const auto first = identity.find(',');
         if (first != std::string_view::npos) {
             const auto rest = identity.substr(first + 1);
-            label = Upper(rest.substr(0, rest.find(',')));
+            label = AsciiUpperCase(rest.substr(0, rest.find(',')));
         }
     }
 
     if (descriptor.find("USB") != std::string_view::npos) {
-        const std::string upper = Upper(descriptor);
+        const std::string upper = AsciiUpperCase(descriptor);
         label += "-USBTMC";
         // USB0::vendor::product::serial::INSTR: the serial number is the
         // fourth field, between the "::" at or after 14 and the next one at or after 22.

@@ -13,6 +13,7 @@
 #include "instrument/SessionTable.h"
 #include "link/LinkSettings.h"
 #include "link/Logging.h"
+#include "platform/AsciiCase.h"
 #include "platform/Profile.h"
 #include "visa/visa.h"
 
@@ -29,16 +30,10 @@ std::weak_ptr<EngineState> g_engine;
 
 AutomationError SubscriptOutOfRange() { return {kSubscriptOutOfRange, "Subscript out of range"}; }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // Whether the link engine takes an instrument: the maker and one of its
 // models, or the classic 34401 bench meter, in any letter case.
 bool AcceptedByLink(std::string_view identity) {
-    const std::string id = Lower(identity);
+    const std::string id = AsciiLowerCase(identity);
     if (id.find("34401") != std::string::npos) return true;
     if (id.find("varnet") == std::string::npos) return false;
     for (const char* model : {"tx41", "tx42", "tx44"})

@@ -11,6 +11,7 @@
 #include "link/DateSerial.h"
 #include "link/LinkSettings.h"
 #include "link/LinkTexts.h"
+#include "platform/AsciiCase.h"
 #include "visa/visa.h"
 
 namespace qm::link {
@@ -27,11 +28,6 @@ constexpr auto kChartMoveGap = 100ms;
 constexpr auto kShortestTimerPeriod = 10ms;
 constexpr int kMaxScrollReadings = 30000;
 constexpr sheet::CellRef kF4{4, 6}, kF6{6, 6}, kF8{8, 6};
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string Trimmed(std::string_view s) {
     const auto b = s.find_first_not_of(' ');
@@ -406,7 +402,7 @@ void StartLogging(EngineState& e, std::int32_t interval) {
         return;
     }
 
-    const std::string function = Upper(QueryCommand(e, "func?"));
+    const std::string function = AsciiUpperCase(QueryCommand(e, "func?"));
     if (!e.active) return;  // the meter failed; its message is shown
     e.functionLabel = function.find("CONT") != std::string::npos   ? "CONT"
                       : function.find("DIOD") != std::string::npos ? "DIOD"
@@ -510,7 +506,7 @@ void PrepareChart(EngineState& e) {
     e.dual = false;
     if (identity.find("TX42") != std::string::npos) {
         // An answer that never came ("Error") names no second function either.
-        const std::string second = Upper(QueryCommand(e, "sens:func2?"));
+        const std::string second = AsciiUpperCase(QueryCommand(e, "sens:func2?"));
         e.dual = second != "ERROR" && second.find("NONE") == std::string::npos;
     }
 }

@@ -4,22 +4,10 @@
 #include <limits>
 #include <tuple>
 
+#include "platform/AsciiCase.h"
 #include "platform/TextEncoding.h"
 
 namespace qm {
-namespace {
-
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string FoldAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = FoldAscii(c);
-    return out;
-}
-
-}  // namespace
 
 bool IsProfileBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -32,10 +20,7 @@ std::string_view TrimProfileBlanks(std::string_view s) {
 }
 
 bool ProfileNamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
+    return EqualsIgnoringCase(a, b);
 }
 
 bool ProfileLineScanner::Next(ProfileLine& line) {
@@ -103,7 +88,7 @@ ProfileDocument ProfileDocument::FromUtf8(std::string utf8) {
     // Offsets are 32-bit; the file layer refuses anything near that size.
     if (utf8.size() >= std::numeric_limits<std::uint32_t>::max()) return doc;
     doc.text_ = std::move(utf8);
-    doc.folded_ = FoldAscii(doc.text_);
+    doc.folded_ = AsciiLowerCase(doc.text_);
     doc.Index();
     return doc;
 }
@@ -163,9 +148,9 @@ const ProfileDocument::SectionEntry* ProfileDocument::FindSection(
 
 std::optional<std::string_view> ProfileDocument::Find(std::string_view section,
                                                       std::string_view key) const {
-    const SectionEntry* s = FindSection(FoldAscii(TrimProfileBlanks(section)));
+    const SectionEntry* s = FindSection(AsciiLowerCase(TrimProfileBlanks(section)));
     if (s == nullptr) return std::nullopt;
-    const std::string foldedKey = FoldAscii(TrimProfileBlanks(key));
+    const std::string foldedKey = AsciiLowerCase(TrimProfileBlanks(key));
     const auto size = static_cast<std::uint32_t>(
         std::min<std::size_t>(foldedKey.size(), std::numeric_limits<std::uint32_t>::max()));
     const auto less = [&](const KeyEntry& k) {
@@ -179,7 +164,7 @@ std::optional<std::string_view> ProfileDocument::Find(std::string_view section,
 }
 
 bool ProfileDocument::HasSection(std::string_view section) const {
-    return FindSection(FoldAscii(TrimProfileBlanks(section))) != nullptr;
+    return FindSection(AsciiLowerCase(TrimProfileBlanks(section))) != nullptr;
 }
 
 std::vector<std::string> ProfileDocument::SectionNames() const {
@@ -194,7 +179,7 @@ std::vector<std::string> ProfileDocument::SectionNames() const {
 }
 
 std::vector<std::string> ProfileDocument::KeyNames(std::string_view section) const {
-    const SectionEntry* s = FindSection(FoldAscii(TrimProfileBlanks(section)));
+    const SectionEntry* s = FindSection(AsciiLowerCase(TrimProfileBlanks(section)));
     if (s == nullptr) return {};
     std::vector<KeyEntry> mine;
     for (const KeyEntry& k : keys_)

@@ -48,6 +48,14 @@ std::optional<PromptMessage> CheckBurstCountText(std::string_view text) {
     return PromptMessage{std::string(kBurstCountRangeText), "", PromptIcon::Warning};
 }
 
+BurstStartCount CheckBurstCountAtStart(std::string_view text) {
+    const auto n = BurstCountOf(text);
+    if (!n || *n > kBurstCountMax) return {};
+    if (*n < kBurstCountMin)
+        return {std::nullopt, PromptMessage{std::string(kBurstCountRangeText), "", PromptIcon::Warning}};
+    return {n, std::nullopt};
+}
+
 std::optional<std::pair<double, double>> ParseBurstAnswer(std::string_view answer) {
     const auto comma = answer.find(',');
     const std::string_view first = answer.substr(0, comma);
@@ -146,6 +154,10 @@ bool Burst::Start(int slot, int recordNo, long count) {
     std::snprintf(command, sizeof command, "sample:count %d\n", 1);
     Ask(command);
 
+    // A file of the number that cannot be read or written is refused by
+    // name, as live saving refuses it, before its date is stamped.
+    if (const std::string problem = RecordSavingProblem(*folder_, recordNo); !problem.empty())
+        return Refuse(problem);
     const std::string current = RecordFilePath(*folder_, recordNo, RecordFormat::Current);
     const std::string earlier = RecordFilePath(*folder_, recordNo, RecordFormat::Earlier);
     const bool earlierExists = RecordFileExists(earlier);

@@ -38,6 +38,14 @@ inline constexpr std::string_view kBurstCountRangeText =
 std::optional<PromptMessage> CheckBurstCountText(std::string_view text);
 // The count as a number; nullopt when the text is not a whole number.
 std::optional<long> BurstCountOf(std::string_view text);
+// The count Start Reading takes from the edit, or why it does not start: a
+// count below 1 is told with the range message; one above 50000, or a text
+// that is no number, was told while typing and stops it without a word.
+struct BurstStartCount {
+    std::optional<long> count;
+    std::optional<PromptMessage> message;
+};
+BurstStartCount CheckBurstCountAtStart(std::string_view text);
 
 // "v1,v2" gives both numbers; one number gives it and the no-second-value
 // marker. nullopt when the answer holds no number at all.

@@ -59,6 +59,7 @@ CMultipleReadingsDlg::CMultipleReadingsDlg(qm::SessionTable& sessions, LabelSour
     connect(m_start, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStartReading);
     connect(m_stop, &QPushButton::clicked, this, &CMultipleReadingsDlg::OnStopReading);
     connect(m_count, &QLineEdit::textEdited, this, &CMultipleReadingsDlg::OnCountChange);
+    ApplyPageTexts();
 }
 
 CMultipleReadingsDlg::~CMultipleReadingsDlg() {
@@ -71,20 +72,26 @@ void CMultipleReadingsDlg::showEvent(QShowEvent* event) {
     if (!m_running) OnInitDialog();
 }
 
-void CMultipleReadingsDlg::OnInitDialog() {
+void CMultipleReadingsDlg::ApplyPageTexts() {
     const qm::TextSource& t = texts();
     m_countLabel->setText(FromStd(t.GetText("170", "Number of Readings")));
     m_recordLabel->setText(FromStd(t.GetText("130", "Record List")));
     m_start->setText(FromStd(t.GetText("22", "Start Reading")));
     m_stop->setText(FromStd(t.GetText("23", "Stop Reading")));
+    if (m_noDevice && m_instruments->count() == 1)
+        m_instruments->item(0)->setText(FromStd(t.GetText("1000", "No Device Connected")));
+}
 
+void CMultipleReadingsDlg::OnInitDialog() {
     m_instruments->clear();
     const std::vector<std::string> labels = m_labels ? m_labels() : std::vector<std::string>{};
     const bool none = labels.empty();
+    m_noDevice = none;
     if (none)
-        m_instruments->addItem(FromStd(t.GetText("1000", "No Device Connected")));
+        m_instruments->addItem(QString());
     else
         for (const std::string& label : labels) m_instruments->addItem(FromStd(label));
+    ApplyPageTexts();
     m_start->setEnabled(!none);
     m_count->setEnabled(!none);
     m_records->setEnabled(!none);
@@ -127,27 +134,23 @@ void CMultipleReadingsDlg::OnStartReading() {
         m_records->setEnabled(true);
         return;
     }
-    const auto count = qm::BurstCountOf(m_count->text().toStdString());
-    if (!count || *count > qm::kBurstCountMax) {
-        // The range message came while typing.
+    const qm::BurstStartCount check = qm::CheckBurstCountAtStart(m_count->text().toStdString());
+    if (!check.count) {
+        if (check.message) m_prompter.message(*check.message);
         m_records->setEnabled(true);
         return;
     }
-    if (*count < qm::kBurstCountMin) {
-        m_prompter.message({std::string(qm::kBurstCountRangeText), "", qm::PromptIcon::Warning});
-        m_records->setEnabled(true);
-        return;
-    }
+    const long count = *check.count;
     m_start->setEnabled(false);
     if (m_exit) m_exit->setEnabled(false);
     m_stop->setEnabled(true);
     const int slot = std::max(0, m_instruments->currentRow());
     const int recordNo = m_records->currentIndex() + 1;
-    if (!m_burst.Start(slot, recordNo, *count)) {
+    if (!m_burst.Start(slot, recordNo, count)) {
         ShowIdle();
         return;
     }
-    m_progress->setRange(0, static_cast<int>(*count));
+    m_progress->setRange(0, static_cast<int>(count));
     m_progress->setValue(0);
     m_running = true;
     m_stopRequested = false;

@@ -62,6 +62,8 @@ class CMultipleReadingsDlg : public CPageFrame {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Labels, buttons and the "no device" row, again whenever the language changes.
+    void ApplyPageTexts() override;
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 
@@ -89,6 +91,7 @@ class CMultipleReadingsDlg : public CPageFrame {
     QLabel* m_recordLabel = nullptr;
     QProgressBar* m_progress = nullptr;
 
+    bool m_noDevice = false;
     bool m_running = false;
     bool m_stepInFlight = false;
     std::atomic<bool> m_stopRequested{false};

@@ -74,11 +74,7 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     m_numberText = Named(new QLabel(body()), kNumberText);
     for (QLabel* l : {m_dateText, m_valueText, m_numberText})
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // The readout keeps its room, so moving the cursor never moves the page.
-    const QFontMetrics fm = m_numberText->fontMetrics();
-    m_numberText->setMinimumWidth(fm.horizontalAdvance("00000000"));
-    m_valueText->setMinimumWidth(fm.horizontalAdvance("-00000.000000000000000"));
-    m_dateText->setMinimumWidth(fm.horizontalAdvance("00 / 00 / 00 -- 00 : 00 : 00"));
+    ReserveReadoutRoom();
 
     // Left: settings. Right: the plot, the slider, the readout.
     auto* root = new QHBoxLayout(body());
@@ -136,7 +132,7 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
     connect(m_range, &QRadioButton::clicked, this, &CRecordChartDlg::OnModeChange);
     connect(m_slider, &QSlider::valueChanged, this, &CRecordChartDlg::OnCursorMove);
 
-    ShowTexts();
+    ApplyPageTexts();
     m_all->setChecked(true);
     OnModeChange();
     m_draw->setEnabled(false);
@@ -148,7 +144,34 @@ CRecordChartDlg::CRecordChartDlg(qm::Prompter& prompter, const qm::TextSource& t
 
 CRecordChartDlg::~CRecordChartDlg() = default;
 
-void CRecordChartDlg::ShowTexts() {
+void CRecordChartDlg::ReserveReadoutRoom() {
+    // The readout keeps its room, so moving the cursor never moves the page
+    // or shrinks the plot (which would take the marker away): each label is
+    // at least as large as it would be for its longest text, written in the
+    // widest digit of the font.
+    const QFontMetrics fm = m_numberText->fontMetrics();
+    QChar widest('0');
+    for (QChar d = '1'; d <= '9'; d = QChar(d.unicode() + 1))
+        if (fm.horizontalAdvance(d) > fm.horizontalAdvance(widest)) widest = d;
+    auto reserve = [&](QLabel* label, QString longest) {
+        longest.replace('0', widest);
+        const QString shown = label->text();
+        label->setText(longest);
+        label->setMinimumSize(label->sizeHint());
+        label->setText(shown);
+    };
+    reserve(m_numberText, "00000000");
+    reserve(m_valueText, "-00000.000000000000000");
+    reserve(m_dateText, "00 / 00 / 00 -- 00 : 00 : 00");
+}
+
+void CRecordChartDlg::changeEvent(QEvent* event) {
+    CPageFrame::changeEvent(event);
+    // The page takes the main window's fonts, which follow the language.
+    if (event->type() == QEvent::FontChange && m_numberText) ReserveReadoutRoom();
+}
+
+void CRecordChartDlg::ApplyPageTexts() {
     const qm::TextSource& t = texts();
     ApplyLabelTexts(m_labels, kLabelTexts, t);
     m_changeColour->setText(FromStd(t.GetText("124", "Change Color")));
@@ -165,7 +188,6 @@ void CRecordChartDlg::showEvent(QShowEvent* event) {
 }
 
 void CRecordChartDlg::OnInitDialog() {
-    ShowTexts();
     m_draw2nd->setEnabled(false);
     m_draw->setEnabled(false);
     m_records->clear();
@@ -203,10 +225,12 @@ void CRecordChartDlg::OnRecordSelect(int index) {
     if (index < 0 || index >= static_cast<int>(m_entries.size())) return;
     if (!qm::ResolveDatabaseFolder(m_prompter, qm::kChartDrawingFolderCaption)) return;
     qm::WaitCursor wait(m_prompter);
-    const qm::RecordListEntry& e = m_entries[static_cast<std::size_t>(index)];
-    qm::Database db;
-    qm::DbStatus st = qm::OpenRecordForReading(db, qm::RecordFilePath(m_folder, e.recordNo, e.format), e.format);
-    auto count = st ? qm::CountRecordReadings(db) : qm::DbResult<long long>(st);
+    // Nothing of an earlier choice may be drawn while this one cannot be.
+    m_draw->setEnabled(false);
+    m_draw2nd->setEnabled(false);
+    m_quantity = 0;
+    m_quantityText->clear();
+    const auto count = qm::CountEntryReadings(m_folder, m_entries[static_cast<std::size_t>(index)]);
     if (!count) {
         m_prompter.message({count.error().message, "", qm::PromptIcon::Warning});
         return;

@@ -78,12 +78,15 @@ class CRecordChartDlg : public CPageFrame {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Labels and buttons, again whenever the language changes.
+    void ApplyPageTexts() override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 
   private:
     void OnInitDialog();
-    void ShowTexts();
+    void ReserveReadoutRoom();
     void StartDrawing(bool second);
     void StepDrawing();
     void EndDrawing();

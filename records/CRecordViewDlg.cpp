@@ -100,7 +100,6 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     m_grid = Named(new QTableView(body()), kGrid);
     m_grid->setModel(&m_model);
     m_grid->verticalHeader()->hide();
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
@@ -116,9 +115,8 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     for (int i = 0; i < 8; ++i) {
         m_values[i] = Named(new QLabel(body()), valueIds[i]);
         m_values[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        // Room for a statistic of 15 characters without the page moving.
-        m_values[i]->setMinimumWidth(m_values[i]->fontMetrics().horizontalAdvance("-000000.000000000"));
     }
+    ReserveRoom();
 
     // Left: the record list. Right: the grid. Below: statistics and search.
     auto* root = new QHBoxLayout(body());
@@ -189,19 +187,32 @@ CRecordViewDlg::CRecordViewDlg(qm::Prompter& prompter, const qm::TextSource& tex
     });
     // The record list is filled when the page is shown, not when the main
     // window builds it.
-    ShowTexts();
+    ApplyPageTexts();
     ShowResults();
     SetRecordControlsEnabled(false);
 }
 
 CRecordViewDlg::~CRecordViewDlg() = default;
 
+void CRecordViewDlg::ReserveRoom() {
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    // Room for a statistic of 15 characters without the page moving.
+    for (QLabel* value : m_values)
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance("-000000.000000000"));
+}
+
+void CRecordViewDlg::changeEvent(QEvent* event) {
+    CPageFrame::changeEvent(event);
+    // The page takes the main window's fonts, which follow the language.
+    if (event->type() == QEvent::FontChange && m_grid) ReserveRoom();
+}
+
 void CRecordViewDlg::showEvent(QShowEvent* event) {
     CPageFrame::showEvent(event);
     OnInitDialog();
 }
 
-void CRecordViewDlg::ShowTexts() {
+void CRecordViewDlg::ApplyPageTexts() {
     const qm::TextSource& t = texts();
     ApplyLabelTexts(m_labels, kLabelTexts, t);
     auto text = [&](int id) -> QLabel* {
@@ -220,7 +231,6 @@ void CRecordViewDlg::ShowTexts() {
 }
 
 void CRecordViewDlg::OnInitDialog() {
-    ShowTexts();
     m_model.setRows({});
     m_viewer.Initialise();
     {

@@ -94,11 +94,14 @@ class CRecordViewDlg : public CPageFrame {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Labels and buttons, again whenever the language changes.
+    void ApplyPageTexts() override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void OnInitDialog();
-    void ShowTexts();
+    void ReserveRoom();
     void ShowResults();
     void SetRecordControlsEnabled(bool enabled);
     void StepExport();

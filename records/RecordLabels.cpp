@@ -43,6 +43,7 @@ RecordListEntry Entry(int n, RecordFormat format, std::string label) {
 RecordListEntry UnreadableEntry(int n, RecordFormat format, const RecordFileInfo& info) {
     RecordListEntry e = Entry(n, format, UnreadableRecordLabel(n, format));
     e.unreadable = true;
+    e.kind = info.kind;
     e.problem = info.problem;
     return e;
 }

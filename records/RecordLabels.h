@@ -24,7 +24,8 @@ struct RecordListEntry {
     RecordFormat format = RecordFormat::Current;
     std::string label;
     bool unreadable = false;
-    std::string problem;  // why, when unreadable
+    RecordProblem kind = RecordProblem::None;  // what is wrong, when unreadable
+    std::string problem;                       // why, when unreadable
 };
 
 // "Record %d            ( %s )".

@@ -29,6 +29,7 @@ class RecordPlotWidget : public QWidget {
     void clear();
     void setMarker(const qm::CursorReadout& readout);
     void clearMarker();
+    bool hasMarker() const { return m_hasMarker; }
     const QPixmap& picture() const { return m_picture; }
 
     QSize sizeHint() const override { return {560, 300}; }

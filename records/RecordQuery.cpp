@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <sqlite3.h>
+
 #include "records/RecordDate.h"
 #include "records/RecordValueText.h"
 #include "records/RowReader.h"
@@ -35,11 +37,21 @@ struct Accumulator {
 }  // namespace
 
 DbStatus OpenRecordForReading(Database& db, const std::string& path, RecordFormat format) {
-    DbStatus st = OpenRecordDatabase(db, path, format);
+    DbStatus st = OpenRecordDatabase(db, path, format, RecordAccess::ReadOnly);
     // Long passes read the file through the page cache of the system
     // instead of copying every page into SQLite's own.
     if (st) st = db.Execute("PRAGMA mmap_size=1073741824");
     return st;
+}
+
+DbStatus OpenRecordEntry(Database& db, std::string_view folder, const RecordListEntry& entry) {
+    db.Close();
+    if (entry.unreadable)
+        return DbStatus::Fail(SQLITE_CANTOPEN,
+                              RecordProblemMessage(RecordFileName(entry.recordNo, entry.format),
+                                                   entry.kind));
+    return OpenRecordForReading(db, RecordFilePath(folder, entry.recordNo, entry.format),
+                                entry.format);
 }
 
 DbResult<RecordStatistics> ReadRecordStatistics(Database& db) {
@@ -66,6 +78,13 @@ DbResult<long long> CountRecordReadings(Database& db) {
     if (st) st = reader.status();
     if (!st) return st.error();
     return n;
+}
+
+DbResult<long long> CountEntryReadings(std::string_view folder, const RecordListEntry& entry) {
+    Database db;
+    const DbStatus st = OpenRecordEntry(db, folder, entry);
+    if (!st) return st.error();
+    return CountRecordReadings(db);
 }
 
 DbResult<std::vector<GridRow>> ReadGridPage(Database& db, long long page) {

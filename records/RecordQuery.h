@@ -34,8 +34,13 @@ struct GridRow {
 };
 
 // Opens a record file for reading, checking its tables; a failure names the
-// file, which is left as it was.
+// file. The connection is read-only: the file is left as it was and nothing
+// is made beside it, and a write-protected record reads like any other.
 DbStatus OpenRecordForReading(Database& db, const std::string& path, RecordFormat format);
+// The same for the file of an entry of a record list of `folder`. An entry
+// flagged unreadable is refused with the message that names its file, and
+// is never opened.
+DbStatus OpenRecordEntry(Database& db, std::string_view folder, const RecordListEntry& entry);
 
 // Count, maximum, minimum and average of both values, in one pass over the
 // readings.
@@ -43,6 +48,8 @@ DbResult<RecordStatistics> ReadRecordStatistics(Database& db);
 
 // count(read_value): the readings that hold a value.
 DbResult<long long> CountRecordReadings(Database& db);
+// The same of a list entry's file, opened as OpenRecordEntry does.
+DbResult<long long> CountEntryReadings(std::string_view folder, const RecordListEntry& entry);
 
 // The rows of grid page `page` (0-based): readings page*10000+1 onwards, at
 // most 10000, numbered from page*10000+1 (1 to 10000 on the first page).

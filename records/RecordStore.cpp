@@ -274,6 +274,19 @@ std::string RecordWriteProblem(const std::string& path) {
     return {};
 }
 
+std::string RecordSavingProblem(std::string_view folder, int recordNo) {
+    const std::string current = RecordFilePath(folder, recordNo, RecordFormat::Current);
+    const std::string earlier = RecordFilePath(folder, recordNo, RecordFormat::Earlier);
+    const bool currentExists = RecordFileExists(current);
+    if (currentExists || RecordFileExists(earlier)) {
+        const RecordFormat format = currentExists ? RecordFormat::Current : RecordFormat::Earlier;
+        const RecordFileInfo info = ProbeRecordFile(currentExists ? current : earlier, format);
+        if (info.state == RecordFileState::Unreadable)
+            return RecordProblemMessage(RecordFileName(recordNo, format), info.kind);
+    }
+    return RecordWriteProblem(current);
+}
+
 DbStatus OpenRecordDatabase(Database& db, const std::string& path, RecordFormat format,
                             RecordAccess access) {
     if (access == RecordAccess::ReadWrite) {

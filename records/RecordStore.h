@@ -120,6 +120,12 @@ std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind
 // the database folder, and at the file when it exists: not a regular file,
 // more than one name (a hard link), write-protected.
 std::string RecordWriteProblem(const std::string& path);
+// Why readings cannot be saved into record recordNo of folder because of its
+// files, as the user is told; empty when nothing stands in the way. A file
+// of the number that cannot be read is named (the current-format file when
+// it exists, else the earlier-format one), then RecordWriteProblem of the
+// current-format file.
+std::string RecordSavingProblem(std::string_view folder, int recordNo);
 
 enum class RecordAccess { ReadWrite, ReadOnly };
 // Opens a record file and checks that it has the tables and fields of its

@@ -87,7 +87,7 @@ bool RecordViewer::LoadPage(long long page) {
 bool RecordViewer::OpenSelected(Database& db) {
     const RecordListEntry* e = selectedEntry();
     if (!e) return false;
-    const DbStatus st = OpenRecordForReading(db, SelectedPath(), e->format);
+    const DbStatus st = OpenRecordEntry(db, folder_, *e);
     if (!st) prompter_.message({st.message(), "", PromptIcon::Warning});
     return st.ok();
 }

@@ -1,6 +1,7 @@
 #include "records/Recordset.h"
 
 #include "config/NumberText.h"
+#include "platform/AsciiCase.h"
 
 #include <sqlite3.h>
 
@@ -13,22 +14,12 @@ namespace qm {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 void SkipBlanks(std::string_view s, size_t& p) {
     while (p < s.size() && std::isspace(static_cast<unsigned char>(s[p]))) ++p;
 }
 
 bool Word(std::string_view s, size_t& p, std::string_view word) {
-    if (p + word.size() > s.size() || !SameName(s.substr(p, word.size()), word)) return false;
+    if (p + word.size() > s.size() || !EqualsIgnoringCase(s.substr(p, word.size()), word)) return false;
     p += word.size();
     return true;
 }
@@ -356,7 +347,7 @@ int Recordset::FieldIndex(std::string_view name) const {
     for (size_t i = 0; i < names_.size(); ++i)  // the usual case, and the cheap one
         if (names_[i] == name) return static_cast<int>(i);
     for (size_t i = 0; i < names_.size(); ++i)
-        if (SameName(names_[i], name)) return static_cast<int>(i);
+        if (EqualsIgnoringCase(names_[i], name)) return static_cast<int>(i);
     return -1;
 }
 

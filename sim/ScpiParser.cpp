@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/AsciiCase.h"
+
 namespace qm::sim::scpi {
 namespace {
 
@@ -16,21 +18,11 @@ bool isAlpha(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-char upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
 }
 
 std::size_t shortLengthOf(std::string_view keyword) {
@@ -94,7 +86,7 @@ double parseDecimal(std::string_view s) {
 bool suffixMultiplier(std::string_view suffix, double& multiplier) {
     std::string u;
     for (char c : suffix)
-        if (!isBlank(c)) u.push_back(upper(c));
+        if (!isBlank(c)) u.push_back(AsciiUpper(c));
     static constexpr std::string_view kUnits[] = {"OHM", "HZ", "V", "A", "S", "F"};
     for (std::string_view unit : kUnits) {
         if (u.size() < unit.size() || u.compare(u.size() - unit.size(), unit.size(), unit) != 0)
@@ -392,7 +384,7 @@ bool HeaderPattern::nodeMatches(const Node& node, std::string_view token) const 
     if (suffix != node.suffix) return false;
     const std::string_view word = token.substr(0, alphaEnd);
     const std::string_view keyword = std::string_view(text_).substr(node.offset, node.length);
-    return equalsNoCase(word, keyword) || equalsNoCase(word, keyword.substr(0, node.shortLength));
+    return EqualsIgnoringCase(word, keyword) || EqualsIgnoringCase(word, keyword.substr(0, node.shortLength));
 }
 
 bool HeaderPattern::matchFrom(std::size_t node, const std::string_view* tokens, int count) const {
@@ -407,7 +399,7 @@ bool HeaderPattern::matches(const Unit& unit) const {
     if (unit.common != common_) return false;
     if (common_)
         return unit.nodeCount == 1 &&
-               equalsNoCase(unit.nodes[0], std::string_view(text_).substr(1));
+               EqualsIgnoringCase(unit.nodes[0], std::string_view(text_).substr(1));
     return matchFrom(0, unit.nodes.data(), unit.nodeCount);
 }
 
@@ -429,8 +421,8 @@ bool HeaderPattern::matchesPath(std::string_view path) const {
 }
 
 bool keywordMatches(std::string_view keyword, std::string_view word) {
-    return equalsNoCase(word, keyword) ||
-           equalsNoCase(word, keyword.substr(0, shortLengthOf(keyword)));
+    return EqualsIgnoringCase(word, keyword) ||
+           EqualsIgnoringCase(word, keyword.substr(0, shortLengthOf(keyword)));
 }
 
 std::optional<Numeric> toNumeric(const Param& p, int& error) {
@@ -449,8 +441,8 @@ std::optional<Numeric> toNumeric(const Param& p, int& error) {
 std::optional<bool> toBool(const Param& p, int& error) {
     if (p.kind == Param::Kind::Number) return p.number >= 0.5 || p.number <= -0.5;
     if (p.kind == Param::Kind::Mnemonic) {
-        if (equalsNoCase(p.text, "ON")) return true;
-        if (equalsNoCase(p.text, "OFF")) return false;
+        if (EqualsIgnoringCase(p.text, "ON")) return true;
+        if (EqualsIgnoringCase(p.text, "OFF")) return false;
         error = kIllegalParameterValue;
         return std::nullopt;
     }
@@ -463,7 +455,7 @@ std::optional<std::string> toText(const Param& p) {
     std::string s;
     s.reserve(p.text.size());
     for (std::size_t i = 0; i < p.text.size(); ++i) {
-        s.push_back(upper(p.text[i]));
+        s.push_back(AsciiUpper(p.text[i]));
         if (p.quote && p.text[i] == p.quote) ++i;  // a doubled quote stands for one
     }
     return s;

@@ -184,11 +184,13 @@ void SimServer::run() {
         const int slot = stopping_ ? -1 : claimClientSlot();
         if (slot < 0) {
             // One too many: closed at once, so the client learns it now
-            // instead of waiting out its timeout in the backlog.
-            ::close(fd);
+            // instead of waiting out its timeout in the backlog. Named
+            // first, so that the line is there by the time the client sees
+            // the close.
             if (!stopping_ && options_.log)
                 options_.log("refused a client: " + std::to_string(options_.maxClients) +
                              " clients are connected already");
+            ::close(fd);
             continue;
         }
         Client& client = clients_[slot];

@@ -4,26 +4,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "visa/visa.h"
 
 namespace qm::visa {
 
 namespace {
-
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // Decimal, or hexadecimal with a 0x prefix; at most `max`.
 bool parseNumber(std::string_view s, unsigned long max, unsigned long& value) {
@@ -88,7 +74,7 @@ std::optional<ResourceName> parseResourceName(std::string_view text) {
     while (letters < head.size() && std::isalpha(static_cast<unsigned char>(head[letters])))
         ++letters;
     ResourceName name;
-    std::string prefix = upper(head.substr(0, letters));
+    std::string prefix = AsciiUpperCase(head.substr(0, letters));
     bool known = false;
     for (const Interface& i : kInterfaces) {
         if (prefix == i.prefix) {
@@ -104,8 +90,8 @@ std::optional<ResourceName> parseResourceName(std::string_view text) {
     if (!digits.empty() && !parseNumber(digits, 999, board)) return std::nullopt;
     const std::string start = prefix + std::to_string(board);
 
-    const bool socket = fields.size() > 1 && equalsNoCase(fields.back(), "SOCKET");
-    if (!socket && fields.size() > 1 && equalsNoCase(fields.back(), "INSTR")) fields.pop_back();
+    const bool socket = fields.size() > 1 && EqualsIgnoringCase(fields.back(), "SOCKET");
+    if (!socket && fields.size() > 1 && EqualsIgnoringCase(fields.back(), "INSTR")) fields.pop_back();
     name.resourceClass = socket ? "SOCKET" : "INSTR";
     char buf[64];
     unsigned long a = 0, b = 0;
@@ -116,7 +102,7 @@ std::optional<ResourceName> parseResourceName(std::string_view text) {
             if (!parseNumber(fields[1], 0xFFFF, a) || !parseNumber(fields[2], 0xFFFF, b))
                 return std::nullopt;
             std::snprintf(buf, sizeof buf, "::0x%04lX::0x%04lX::", a, b);
-            name.canonical = start + buf + upper(fields[3]);
+            name.canonical = start + buf + AsciiUpperCase(fields[3]);
             if (fields.size() == 5) {
                 if (!parseNumber(fields[4], 255, a)) return std::nullopt;
                 name.canonical += "::" + std::to_string(a);
@@ -143,12 +129,12 @@ std::optional<ResourceName> parseResourceName(std::string_view text) {
                     return std::nullopt;
                 name.port = static_cast<unsigned>(a);
                 name.canonical =
-                    start + "::" + upper(name.host) + "::" + std::to_string(a) + "::SOCKET";
+                    start + "::" + AsciiUpperCase(name.host) + "::" + std::to_string(a) + "::SOCKET";
                 return name;
             }
             if (fields.size() > 3) return std::nullopt;
-            const std::string device = fields.size() == 3 ? upper(fields[2]) : "INST0";
-            name.canonical = start + "::" + upper(name.host) + "::" + device + "::INSTR";
+            const std::string device = fields.size() == 3 ? AsciiUpperCase(fields[2]) : "INST0";
+            name.canonical = start + "::" + AsciiUpperCase(name.host) + "::" + device + "::INSTR";
             return name;
         }
         default:  // ASRL

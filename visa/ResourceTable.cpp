@@ -8,6 +8,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/AsciiCase.h"
 #include "platform/RegularFile.h"
 
 namespace qm::visa {
@@ -65,12 +66,6 @@ std::string_view stripTrailingComment(std::string_view s) {
     return s;
 }
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 template <typename T>
 bool parseInteger(std::string_view s, T& out) {
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
@@ -84,7 +79,7 @@ bool parseDouble(std::string_view s, double& out) {
 }
 
 bool parseFlag(std::string_view s, bool& out) {
-    const std::string v = lower(s);
+    const std::string v = AsciiLowerCase(s);
     if (v == "1" || v == "true" || v == "yes" || v == "on") {
         out = true;
         return true;
@@ -144,7 +139,7 @@ class TableParser {
         const std::size_t eq = line.find('=');
         if (!inSection_) return fail(lineNo, "line outside a section");
         if (eq == std::string_view::npos) return fail(lineNo, "expected key=value");
-        const std::string key = lower(trim(line.substr(0, eq)));
+        const std::string key = AsciiLowerCase(trim(line.substr(0, eq)));
         if (key.empty()) return fail(lineNo, "missing key before '='");
         // A hash per section: a table of many keys costs time in proportion to its size.
         const auto [first, added] = keyLines_.emplace(key, lineNo);
@@ -180,7 +175,7 @@ class TableParser {
         for (const KeyLine& k : keys_)
             if (k.key == "backend") backend = &k;
         if (!backend) return fail(sectionLine_, "missing backend");
-        current_.backend = lower(backend->value);
+        current_.backend = AsciiLowerCase(backend->value);
         bool ok = false;
         if (current_.backend == "sim") {
             ok = applySimKeys();

@@ -21,6 +21,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/AsciiCase.h"
 #include "visa/ResourceExpression.h"
 #include "visa/visa_ext.h"
 
@@ -78,14 +79,6 @@ std::string serialField(std::string serial) {
         if (c <= ' ' || c >= 0x7f || c == ':') ch = '_';
     }
     return serial;
-}
-
-bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
 }
 
 // usbtmc0, usbtmc1, ... with their numbers, in number order.
@@ -148,7 +141,7 @@ std::vector<UsbtmcDevice> enumerateUsbtmc() {
             continue;
         const std::string serial = serialField(readAttribute(usb + "serial"));
         const bool repeated = std::any_of(seen.begin(), seen.end(), [&](const Seen& s) {
-            return s.vendor == vendor && s.product == product && sameText(s.serial, serial);
+            return s.vendor == vendor && s.product == product && EqualsIgnoringCase(s.serial, serial);
         });
         seen.push_back({vendor, product, serial});
         std::string field = serial.empty() ? name : repeated ? serial + "-" + name : serial;
@@ -156,10 +149,9 @@ std::vector<UsbtmcDevice> enumerateUsbtmc() {
         char head[32];
         std::snprintf(head, sizeof head, "USB0::0x%04X::0x%04X::", vendor, product);
         UsbtmcDevice device;
-        device.descriptor = head + field + "::INSTR";
-        const std::optional<ResourceName> parsed = parseResourceName(device.descriptor);
+        const std::optional<ResourceName> parsed = parseResourceName(head + field + "::INSTR");
         if (!parsed) continue;
-        device.canonical = parsed->canonical;
+        device.descriptor = parsed->canonical;
         device.node = nodeFolder + "/" + name;
         if (::access(device.node.c_str(), R_OK | W_OK) != 0) {
             device.accessible = false;
@@ -187,7 +179,7 @@ std::string usbtmcAccessMessage(const UsbtmcDevice& device) {
 ViStatus UsbtmcTransport::open(const ResourceName& name, ViUInt32 timeoutMs,
                                std::unique_ptr<Transport>& out) {
     for (const UsbtmcDevice& device : enumerateUsbtmc()) {
-        if (device.canonical != name.canonical) continue;
+        if (device.descriptor != name.canonical) continue;
         struct stat st {};
         if (::stat(device.node.c_str(), &st) != 0) return VI_ERROR_RSRC_NFOUND;
         const bool driver = !S_ISSOCK(st.st_mode);

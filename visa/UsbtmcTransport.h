@@ -21,17 +21,18 @@
 namespace qm::visa {
 
 struct UsbtmcDevice {
-    std::string descriptor;  // USB0::0xVVVV::0xPPPP::SERIAL::INSTR
-    std::string canonical;   // the descriptor's canonical form (ResourceName)
+    // USB0::0xVVVV::0xPPPP::SERIAL::INSTR in its canonical form (ResourceName),
+    // as searches hand it back and its session names itself.
+    std::string descriptor;
     std::string node;        // the device node to open (/dev/usbtmcN)
     bool accessible = true;  // this user may open the node for reading and writing
     int accessError = 0;     // errno of the failed access check
 };
 
 // Every usbtmc device present now, by node number. A device without a serial
-// number is named by its node ("usbtmc3") in the serial field, and so is
+// number is named by its node ("USBTMC3") in the serial field, and so is
 // every further device that repeats the serial number of an earlier one
-// ("SN000001-usbtmc3"): each gets a descriptor of its own.
+// ("SN000001-USBTMC3"): each gets a descriptor of its own.
 std::vector<UsbtmcDevice> enumerateUsbtmc();
 
 // The text that tells a user why a meter's device node cannot be opened and

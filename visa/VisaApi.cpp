@@ -95,7 +95,9 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt3
         const std::string& canonical = entries[i].name.canonical;
         if (pattern->matches(canonical)) list->matches.push_back(canonical);
     }
-    // Meters on USB (kernel usbtmc driver) after the table's, each once.
+    // Meters on USB (kernel usbtmc driver) after the table's, each once: a
+    // meter the table names in any spelling is the table's, as both are
+    // compared in their canonical forms.
     for (const UsbtmcDevice& usb : enumerateUsbtmc())
         if (pattern->matches(usb.descriptor) && !state.table.find(usb.descriptor))
             list->matches.push_back(usb.descriptor);

@@ -63,6 +63,13 @@ TEST(QmcliRecords, BadArgumentsAreRefusedPlainly) {
               "qmcli: Please enter an integer between 1 and 50000.\n");
     EXPECT_EQ(Qmcli(dir, {"--simulate", "burst", "0", "--count", "5", "--record", "11"}).exitCode, 2);
     EXPECT_EQ(Qmcli(dir, {"records", "show", "0"}).exitCode, 2);
+    // A bare "records", or one with a word it does not know, shows every form.
+    for (std::vector<std::string> args : {std::vector<std::string>{"records"}, {"records", "lsit"}}) {
+        auto usage = Qmcli(dir, args);
+        EXPECT_EQ(usage.exitCode, 2);
+        EXPECT_NE(usage.err.find("qmcli records search R --low L --high H"), std::string::npos)
+            << usage.err;
+    }
     auto noFolder = Qmcli(dir, {"records", "stats", "1"});
     EXPECT_EQ(noFolder.exitCode, 1);
     EXPECT_EQ(noFolder.err, "qmcli: Database working folder not found.\n");

@@ -43,6 +43,14 @@ TEST(BurstAnswers, TheWholeAnswerIsOneReading) {
     EXPECT_TRUE(CheckBurstCountText("12a"));
     EXPECT_FALSE(CheckBurstCountText(""));
     EXPECT_FALSE(CheckBurstCountText("50000"));
+    // At Start: above the range, or no number, was told while typing.
+    EXPECT_EQ(CheckBurstCountAtStart("50000").count, 50000);
+    for (const char* quiet : {"50001", "12a", ""}) {
+        EXPECT_FALSE(CheckBurstCountAtStart(quiet).count) << quiet;
+        EXPECT_FALSE(CheckBurstCountAtStart(quiet).message) << quiet;
+    }
+    EXPECT_FALSE(CheckBurstCountAtStart("0").count);
+    EXPECT_EQ(CheckBurstCountAtStart("0").message->text, kBurstCountRangeText);
 }
 
 class BurstTest : public ::testing::Test {
@@ -168,6 +176,30 @@ TEST_F(BurstTest, EarlierFormatAndUnreadableRecordsAreRefusedUntouched) {
     EXPECT_FALSE(burst.Start(0, 5, 5));
     EXPECT_EQ(prompter.last().text, UnreadableRecordMessage("Record 5.mdb"));
     EXPECT_EQ(test::ReadBytes(RecordFile(5)), "not a record at all");
+
+    // An earlier-format file that cannot be read is named, as live saving names it.
+    test::WriteBytes(RecordFile(6, RecordFormat::Earlier), "nor this");
+    EXPECT_FALSE(burst.Start(0, 6, 5));
+    EXPECT_EQ(prompter.last().text, UnreadableRecordMessage("DBfile_DB6.mdb"));
+    // A link is refused as a link, and what it names is not stamped.
+    ASSERT_TRUE(test::MakeRecordFile(RecordFile(7), RecordFormat::Current, {{1.0}}));
+    const std::string linked = test::ReadBytes(RecordFile(7));
+    std::filesystem::create_symlink("Record 7.mdb", RecordFile(8));
+    EXPECT_FALSE(burst.Start(0, 8, 5));
+    EXPECT_EQ(prompter.last().text,
+              "Record 8.mdb is a symbolic link, not a record file; it was left untouched. Please "
+              "select a different record.");
+    EXPECT_EQ(test::ReadBytes(RecordFile(7)), linked);
+    // A write-protected record is readable, but says why it cannot take readings.
+    ASSERT_EQ(::chmod(RecordFile(7).c_str(), 0444), 0);
+    {
+        test::ObeyFilePermissions obey;
+        EXPECT_FALSE(burst.Start(0, 7, 5));
+    }
+    EXPECT_EQ(prompter.last().text,
+              "Record 7.mdb is write-protected; readings cannot be saved into it. Please select a "
+              "different record.");
+    EXPECT_EQ(test::ReadBytes(RecordFile(7)), linked);
 }
 
 }  // namespace

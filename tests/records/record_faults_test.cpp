@@ -25,13 +25,6 @@ namespace {
 using test::TempDir;
 namespace fs = std::filesystem;
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Runs body in a child process with a private tmpfs of `kib` KiB mounted on
 // folder; returns the child's exit code, or -1 when no file system can be
 // mounted here (not root).
@@ -76,7 +69,7 @@ TEST(RecordFaults, ANearlyFullDiskNeverLeavesAHalfMadeRecord) {
                 fs::remove(path);
             }
             // Whatever happened, nothing else is left in the folder.
-            if (FolderEntries(folder) != std::vector<std::string>{"fill"}) return 4;
+            if (test::FolderEntries(folder) != std::vector<std::string>{"fill"}) return 4;
         }
         // Space freed: the number is usable.
         fs::remove(fill);
@@ -100,7 +93,7 @@ TEST(RecordFaults, CreationRemovesBuildFilesOfProcessesThatAreGone) {
     test::WriteBytes(dir / ".Record 6.mdb.notes", "not ours");
 
     ASSERT_TRUE(CreateRecordFile(dir / "Record 7.mdb", RecordLayout::MainWindow).ok());
-    EXPECT_EQ(FolderEntries(dir.path()),
+    EXPECT_EQ(test::FolderEntries(dir.path()),
               (std::vector<std::string>{alive, ".Record 6.mdb.notes", "Record 7.mdb"}));
 }
 
@@ -187,7 +180,7 @@ TEST(RecordFaults, WriteProtectedFilesAndFoldersReadAndSayWhyTheyCannotBeSaved) 
                                                "cannot be saved.");
         EXPECT_FALSE(f.Save(3).proceed);
         EXPECT_NE(f.prompter.last().text.find("cannot be written"), std::string::npos);
-        EXPECT_EQ(FolderEntries(f.folder), (std::vector<std::string>{"Record 3.mdb", "Record 5.mdb"}));
+        EXPECT_EQ(test::FolderEntries(f.folder), (std::vector<std::string>{"Record 3.mdb", "Record 5.mdb"}));
     }
     ::chmod(f.folder.c_str(), 0755);
 }

@@ -350,8 +350,20 @@ TEST_F(RecordViewTest, AFileThatIsNotARecordIsReportedAndLeftAlone) {
     ASSERT_TRUE(other.Execute("CREATE TABLE notes (x TEXT)").ok());
     other.Close();
     const std::string otherBytes = test::ReadBytes(Path(10));
+    // Each is listed once, flagged, so that the user sees why its number is taken.
     viewer.InitialiseIn(folder);
-    EXPECT_TRUE(viewer.entries().empty());
+    ASSERT_EQ(viewer.entries().size(), 2u);
+    EXPECT_EQ(viewer.entries()[0].label, "Record 9            ( Record 9.mdb cannot be read )");
+    EXPECT_EQ(viewer.entries()[1].label, "Record 10            ( Record 10.mdb cannot be read )");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(viewer.entries()[static_cast<std::size_t>(i)].unreadable);
+        // Choosing one tells the user which file, and opens nothing.
+        EXPECT_FALSE(viewer.SelectRecord(i));
+        EXPECT_EQ(prompter.last().text, UnreadableRecordMessage(i == 0 ? "Record 9.mdb" : "Record 10.mdb"));
+        EXPECT_FALSE(viewer.ExportCsv(dir / "y"));
+        EXPECT_FALSE(test::Exists(dir / "y.csv"));
+        EXPECT_FALSE(CountEntryReadings(folder, viewer.entries()[static_cast<std::size_t>(i)]));
+    }
     for (const std::string& path : {junk, Path(10)}) {
         Database db;
         const DbStatus st = OpenRecordForReading(db, path, RecordFormat::Current);
@@ -363,6 +375,36 @@ TEST_F(RecordViewTest, AFileThatIsNotARecordIsReportedAndLeftAlone) {
     }
     EXPECT_EQ(test::ReadBytes(junk), std::string("SQLite format 3\0garbage garbage garbage", 40));
     EXPECT_EQ(test::ReadBytes(Path(10)), otherBytes);
+    EXPECT_EQ(test::FolderEntries(folder), (std::vector<std::string>{"Record 10.mdb", "Record 9.mdb"}));
+}
+
+TEST_F(RecordViewTest, AWriteProtectedRecordInAWriteProtectedFolderReadsAndNothingIsLeftBesideIt) {
+    ASSERT_TRUE(test::MakeRecordFile(Path(4), RecordFormat::Current,
+                                     Readings(30, [](long long i) { return static_cast<double>(i); })));
+    const std::string before = test::ReadBytes(Path(4));
+    ASSERT_EQ(::chmod(Path(4).c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    {
+        test::ObeyFilePermissions obey;
+        ASSERT_EQ(Select(viewer, 4), 0);
+        EXPECT_TRUE(prompter.messages.empty()) << prompter.last().text;
+        EXPECT_EQ(viewer.texts().quantity, "30");
+        EXPECT_EQ(viewer.rows().size(), 30u);
+        viewer.Search("20", "10");
+        EXPECT_EQ(viewer.texts().match, "11");
+        // While an export reads, nothing stands beside the record either.
+        CsvExport e;
+        ASSERT_TRUE(viewer.BeginExport(e, dir / "out"));
+        EXPECT_EQ(test::FolderEntries(folder), std::vector<std::string>{"Record 4.mdb"});
+        viewer.FinishExport(e);
+        EXPECT_TRUE(test::Exists(dir / "out.csv"));
+        const auto count = CountEntryReadings(folder, viewer.entries()[0]);
+        ASSERT_TRUE(count);
+        EXPECT_EQ(*count, 30);
+        EXPECT_EQ(test::FolderEntries(folder), std::vector<std::string>{"Record 4.mdb"});
+    }
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_EQ(test::ReadBytes(Path(4)), before);
 }
 
 }  // namespace

@@ -296,8 +296,13 @@ class TestDeviceSettings : public QObject {
                 b.Control<QListWidget>(1110)->setCurrentRow(layout.functionRow);
                 b.Choose(1010, layout.range);
                 if (layout.functionRow == 12) b.Choose(1015, "TEMP");
-                b.page->resize(b.page->minimumSizeHint());
+                // The smallest size is known as soon as the layout is shown,
+                // and stays what it is once the page has it.
+                const QSize smallest = b.page->minimumSizeHint();
+                b.page->resize(smallest);
                 QCoreApplication::processEvents();
+                QCOMPARE(b.page->minimumSizeHint(), smallest);
+                QCOMPARE(b.page->size(), smallest);
                 const QStringList problems = TextsThatDoNotFit(b.page);
                 QVERIFY2(problems.isEmpty(), qPrintable(tag + " " + layout.name + ": " +
                                                         problems.join("; ")));

@@ -174,6 +174,8 @@ class TestLanguageSwitch : public QObject {
 
   private slots:
     void everyPageFollowsEveryLanguageAndBack() {
+        qm::test::ScratchWorkingFolder work;
+        QVERIFY(work.ok());
         MainWindowBench bench;
         QVERIFY(bench.UseBuiltin());
         CMeterToolDlg& w = bench.Open();
@@ -214,7 +216,8 @@ class TestLanguageSwitch : public QObject {
                 NoEnglishLeft(now.shown.at(page), replaced);
             }
         }
-        QVERIFY(bench.prompter.messages.empty());
+        for (const PromptMessage& m : bench.prompter.messages)
+            QVERIFY2(false, qPrintable(QString::fromStdString("unexpected message: " + m.text)));
     }
 
     void aboutBoxTabsLinkAndTexts() {

@@ -317,13 +317,8 @@ class TestMainWindow : public QObject {
     }
 
     void menuOpensEveryPage() {
-        // The record pages look into the database folder of the working
-        // directory: give them one.
-        QTemporaryDir work;
-        QVERIFY(QDir(work.path()).mkdir("DB"));
-        const QString savedDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(work.path()));
-        const auto restore = qScopeGuard([&] { QDir::setCurrent(savedDir); });
+        qm::test::ScratchWorkingFolder work;
+        QVERIFY(work.ok());
         MainWindowBench bench;
         QVERIFY(bench.UseBuiltin());
         CMeterToolDlg& w = bench.Open();

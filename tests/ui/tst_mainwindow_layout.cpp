@@ -117,11 +117,13 @@ QStringList CutTexts(QWidget& window) {
     return cuts;
 }
 
+// A control of the window itself: the pages it owns reuse some of its
+// numbers (Device Settings has its own 1037 and 1038).
 template <typename W = QWidget>
 W* Find(QWidget& window, int id) {
-    W* w = window.findChild<W*>(QString::number(id));
-    if (w == nullptr) qFatal("no control %d", id);
-    return w;
+    for (W* w : window.findChildren<W*>(QString::number(id)))
+        if (w->window() == &window) return w;
+    qFatal("no control %d", id);
 }
 
 // Each candidate text in turn: all must fit.

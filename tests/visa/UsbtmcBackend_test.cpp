@@ -57,20 +57,33 @@ TEST_F(UsbtmcBackend, SearchListsTheTableFirstThenEachUsbMeterOnceUnderADescript
     bus.AddSysfsEntry(3, Bus::Usb("X", {}, "4101", "zz"));  // not a USB device we can name
     std::filesystem::create_directories(bus.sysfs() + "/usbtmcX");
     std::filesystem::create_directories(bus.sysfs() + "/lp0");
-    // The table already has usbtmc0's meter (the case of a serial number does not
-    // matter): it is listed once, as the table has it.
-    ASSERT_TRUE(useResourceTableText("[USB0::0x1209::0x4101::sn000001::INSTR]\nbackend=sim\nmodel=TX42\nserial=SN000001\n"
+    // The table already has usbtmc0's meter, in a spelling of its own (lower
+    // case, decimal ids, no "::INSTR"): it is listed once, as the table's.
+    // Every name is handed back in its canonical form.
+    ASSERT_TRUE(useResourceTableText("[usb0::4617::16641::sn000001]\nbackend=sim\nmodel=TX42\nserial=SN000001\n"
                                      "[GPIB0::5::INSTR]\nbackend=sim\nmodel=TX41\nserial=SN5\n")
                     .ok);
 
     EXPECT_EQ(Search(rm_, "USB?*INSTR"),
-              (std::vector<std::string>{"USB0::0x1209::0x4101::sn000001::INSTR",
-                                        "USB0::0x1209::0x4102::usbtmc1::INSTR",
-                                        "USB0::0x1209::0x4101::sn000001-usbtmc2::INSTR",
+              (std::vector<std::string>{"USB0::0x1209::0x4101::SN000001::INSTR",
+                                        "USB0::0x1209::0x4102::USBTMC1::INSTR",
+                                        "USB0::0x1209::0x4101::SN000001-USBTMC2::INSTR",
                                         "USB0::0x0957::0x4101::MY_12_34::INSTR"}));
     // Discovery's search: our vendor only.
     EXPECT_EQ(Search(rm_, "USB[0-9]::0x1209::?*INSTR").size(), 3u);
     EXPECT_EQ(Search(rm_, "GPIB?*INSTR"), std::vector<std::string>{"GPIB0::5::INSTR"});
+}
+
+TEST_F(UsbtmcBackend, AListedMeterOpensUnderTheNameTheSearchGaveIt) {
+    bus.Plug(0, Bus::Usb("sn7", Answers({{"*IDN?\n", "Varnet, TX42, sn7, V1.00\n"}})));
+    const std::vector<std::string> found = Search(rm_, "USB?*INSTR");
+    ASSERT_EQ(found, std::vector<std::string>{"USB0::0x1209::0x4101::SN7::INSTR"});
+    const ViSession s = open(found[0]);
+    ViChar name[VI_FIND_BUFLEN] = {};
+    EXPECT_EQ(viGetAttribute(s, VI_ATTR_RSRC_NAME, name), VI_SUCCESS);
+    EXPECT_EQ(std::string(name), found[0]);
+    ASSERT_EQ(write(s, "*IDN?\n"), VI_SUCCESS);
+    EXPECT_EQ(read(s).second, "Varnet, TX42, sn7, V1.00\n");
 }
 
 TEST_F(UsbtmcBackend, MessagesTravelWholeAndAnswersEndAtTheEndOfTheMessage) {

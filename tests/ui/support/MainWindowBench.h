@@ -29,6 +29,25 @@
 
 namespace qm::test {
 
+// A scratch working directory with a database folder in it, for as long as
+// the object lives: the record pages look into the database folder of the
+// working directory when they are shown.
+class ScratchWorkingFolder {
+  public:
+    ScratchWorkingFolder() : m_saved(QDir::currentPath()) {
+        m_ok = QDir(m_folder.path()).mkdir("DB") && QDir::setCurrent(m_folder.path());
+    }
+    ~ScratchWorkingFolder() { QDir::setCurrent(m_saved); }
+    ScratchWorkingFolder(const ScratchWorkingFolder&) = delete;
+    ScratchWorkingFolder& operator=(const ScratchWorkingFolder&) = delete;
+    bool ok() const { return m_ok; }
+
+  private:
+    QTemporaryDir m_folder;
+    QString m_saved;
+    bool m_ok = false;
+};
+
 class MainWindowBench {
   public:
     // withLanguageFile false: the Windows folder exists but holds no QM_TOOL.ini.
