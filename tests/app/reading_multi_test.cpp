@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MeterTool.h"
+#include "app/ReadingValues.h"
 #include "records/RecordTestSupport.h"
 #include "sim/SimEndpoint.h"
 #include "support/ScriptedPrompter.h"
@@ -224,6 +225,41 @@ TEST(MultiDevice, SettingsTakenAfterOkAndSingleModeReadsTheSelectedMeterOnLineOn
     EXPECT_EQ(b.view.lines[0].line, 0);
     EXPECT_EQ(b.view.lines[0].slot, 2);
     EXPECT_EQ(StoredValues(b.Record(2)), (std::vector<double>{3}));
+}
+
+TEST(DualAnswers, TheSecondValueIsClassifiedLikeTheMainOneWhileItIsMeasured) {
+    MultiBench b;
+    const std::vector<std::string> answers = {"+1.0E+00,+9.9E+37", "+1.0E+00,+0.0E+00",
+                                              "+1.0E+00,-5.0E-01", "+1.0E+00,+2.5E-01"};
+    std::size_t next = 0;
+    b.tool.loop().SetAnswerSource(
+        [&](int, bool) { return FetchedAnswer{answers[next++ % answers.size()], VI_SUCCESS}; });
+    // Slot 2 measures a second value: overload, zero and negative as for the main value.
+    b.tool.sessions().Query(2, "Function2 \"CURR\"\n");
+    b.Choose({2, 0});
+    ASSERT_TRUE(b.tool.loop().OnStartReading());
+    b.Ticks(2);
+    ASSERT_EQ(b.view.lines.size(), 4u);
+    EXPECT_EQ(b.view.lines[0].secondText, "OVLD");
+    EXPECT_EQ(b.tool.chart().point(kChartSlots + 0, 0), 0.0);  // not charted
+    EXPECT_EQ(b.view.lines[2].secondText, "-0.500000000000000");
+    EXPECT_DOUBLE_EQ(b.tool.chart().point(kChartSlots + 0, 1), -0.5);
+    // Slot 0 sends two numbers without a second function chosen: the second
+    // is shown as sent, never charted.
+    EXPECT_EQ(b.view.lines[1].secondText, "0.000000000000");
+    EXPECT_EQ(b.view.lines[3].secondText, "0.250000000000");
+    EXPECT_EQ(b.tool.chart().point(kChartSlots + 1, 0), 0.0);
+    EXPECT_EQ(b.tool.chart().point(kChartSlots + 1, 1), 0.0);
+    b.tool.loop().OnStopReading();
+
+    // A zero second value is charted as the zero marker.
+    next = 1;
+    b.view.lines.clear();
+    b.Choose({2, 0});
+    ASSERT_TRUE(b.tool.loop().OnStartReading());
+    b.Ticks(1);
+    EXPECT_EQ(b.view.lines[0].secondText, "0.000000000000");
+    EXPECT_EQ(b.tool.chart().point(kChartSlots + 0, 0), kZeroMarker);
 }
 
 }  // namespace
