@@ -80,6 +80,10 @@ public:
     // reading was asked for in the previous tick.
     using AnswerSource = std::function<FetchedAnswer(int slot, bool pipelined)>;
     void SetAnswerSource(AnswerSource source) { m_source = std::move(source); }
+    // The meters' own answer for device line `position` (the default source);
+    // a source that wraps it, such as a benchmark timing the instrument I/O,
+    // calls it itself.
+    FetchedAnswer FetchFromMeter(int position, int slot, bool pipelined);
 
     void SetView(ReadingView* view) { m_view = view; }
 
@@ -113,7 +117,6 @@ public:
     EndReason endReason() const { return m_endReason; }
 
 private:
-    FetchedAnswer FetchFromMeter(int position, int slot, bool pipelined);
     void ReadDevice(int position, int slot, bool& countedArrival);
     bool SaveFlagFor(int position) const;
     void EndRun(EndReason reason);
