@@ -26,7 +26,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/TextSource.h"
-#include "tests/support/Subprocess.h"
+#include "bench/BenchLanMeter.h"
 #include "visa/visa_ext.h"
 
 namespace {
@@ -38,26 +38,9 @@ public:
     qm::PromptAnswer message(const qm::PromptMessage&) override { return qm::PromptAnswer::Yes; }
 };
 
-// Four qm_sim meters (TX42, each with a second function) for the whole run.
-struct FourLanMeters {
-    FourLanMeters() {
-        for (int i = 1; i <= 4; ++i) {
-            const std::string serial = "SN00008" + std::to_string(i);
-            sims.push_back(std::make_unique<qm::test::Child>(std::vector<std::string>{
-                QM_SIM_PATH, "--listen", "127.0.0.1:0", "--model", "TX42", "--serial", serial,
-                "--value", std::to_string(1.25 * i), "--value2", "0.5"}));
-            std::string line;
-            if (!sims.back()->ReadLine(line)) return;
-            table += "[USB0::0x1209::0x4101::" + serial + "::INSTR]\nbackend=tcp\nhost=127.0.0.1\nport=" +
-                     line.substr(line.rfind(':') + 1) + "\n";
-        }
-    }
-    std::vector<std::unique_ptr<qm::test::Child>> sims;
-    std::string table;
-};
 
-FourLanMeters& Meters() {
-    static FourLanMeters meters;
+qm::bench::FourLanMeters& Meters() {
+    static qm::bench::FourLanMeters meters("SN00008");
     return meters;
 }
 
@@ -81,16 +64,7 @@ struct MultiReadBench {
         }
         tool.ApplyReadingSettings(settings);
         qm::ReadingLoop& loop = tool.loop();
-        // The meters' own answers, timed.
-        loop.SetAnswerSource([this, &loop](int slot, bool pipelined) {
-            const auto& slots = loop.activeSlots();
-            const int position = static_cast<int>(
-                std::find(slots.begin(), slots.end(), slot) - slots.begin());
-            const auto t0 = SteadyClock::now();
-            qm::FetchedAnswer answer = loop.FetchFromMeter(position, slot, pipelined);
-            io += SteadyClock::now() - t0;
-            return answer;
-        });
+        qm::bench::TimeMeterAnswers(loop, io);
         ok = ok && loop.OnStartReading();
     }
     ~MultiReadBench() {
@@ -134,14 +108,7 @@ void RunTicks(benchmark::State& state, bool paced) {
             break;
         }
     }
-    const double ticks = static_cast<double>(state.iterations());
-    const double busyUs = std::chrono::duration<double, std::micro>(busy).count() / ticks;
-    const double ioUs = std::chrono::duration<double, std::micro>(b.io).count() / ticks;
-    state.counters["ticks_per_s"] = benchmark::Counter(ticks, benchmark::Counter::kIsRate);
-    state.counters["tick_us"] = busyUs;
-    state.counters["io_us"] = ioUs;
-    state.counters["outside_io_us"] = busyUs - ioUs;
-    state.counters["outside_io_share"] = busyUs > 0 ? (busyUs - ioUs) / busyUs : 0;
+    qm::bench::ReportTickShares(state, static_cast<double>(state.iterations()), busy, b.io);
 }
 
 void BM_FourMetersAt25ms(benchmark::State& state) {

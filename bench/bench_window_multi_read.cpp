@@ -24,7 +24,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "records/CReadingSettingsDlg.h"
-#include "tests/support/Subprocess.h"
+#include "bench/BenchLanMeter.h"
 #include "visa/visa_ext.h"
 
 namespace {
@@ -43,25 +43,9 @@ double CpuSeconds() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
-struct FourLanMeters {
-    FourLanMeters() {
-        for (int i = 1; i <= 4; ++i) {
-            const std::string serial = "SN00009" + std::to_string(i);
-            sims.push_back(std::make_unique<qm::test::Child>(std::vector<std::string>{
-                QM_SIM_PATH, "--listen", "127.0.0.1:0", "--model", "TX42", "--serial", serial,
-                "--value", std::to_string(1.25 * i), "--value2", "0.5"}));
-            std::string line;
-            if (!sims.back()->ReadLine(line)) return;
-            table += "[USB0::0x1209::0x4101::" + serial + "::INSTR]\nbackend=tcp\nhost=127.0.0.1\nport=" +
-                     line.substr(line.rfind(':') + 1) + "\n";
-        }
-    }
-    std::vector<std::unique_ptr<qm::test::Child>> sims;
-    std::string table;
-};
 
 void BM_WindowFourMetersAt25ms(benchmark::State& state) {
-    FourLanMeters meters;
+    qm::bench::FourLanMeters meters("SN00009");
     qm::visa::resetForTests();
     if (!qm::visa::useResourceTableText(meters.table, "bench").ok) {
         state.SkipWithError("no meters");
@@ -100,15 +84,7 @@ void BM_WindowFourMetersAt25ms(benchmark::State& state) {
     // Every tick timed, with the I/O of its four round trips.
     qm::ReadingLoop& loop = w.tool().loop();
     SteadyClock::duration io{}, busy{};
-    loop.SetAnswerSource([&](int slot, bool pipelined) {
-        const auto& active = loop.activeSlots();
-        const int position =
-            static_cast<int>(std::find(active.begin(), active.end(), slot) - active.begin());
-        const auto t0 = SteadyClock::now();
-        qm::FetchedAnswer a = loop.FetchFromMeter(position, slot, pipelined);
-        io += SteadyClock::now() - t0;
-        return a;
-    });
+    qm::bench::TimeMeterAnswers(loop, io);
     long ticks = 0;
     QObject::disconnect(&w.readTimer(), nullptr, &w, nullptr);
     QObject::connect(&w.readTimer(), &QTimer::timeout, [&] {
@@ -135,15 +111,7 @@ void BM_WindowFourMetersAt25ms(benchmark::State& state) {
     std::filesystem::current_path("/tmp");
     std::filesystem::remove_all(folder);
 
-    const double n = static_cast<double>(ticks);
-    const double busyUs = std::chrono::duration<double, std::micro>(busy).count() / n;
-    const double ioUs = std::chrono::duration<double, std::micro>(io).count() / n;
-    state.counters["ticks_per_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
-    state.counters["tick_us"] = busyUs;
-    state.counters["io_us"] = ioUs;
-    state.counters["outside_io_us"] = busyUs - ioUs;
-    state.counters["outside_io_share"] = busyUs > 0 ? (busyUs - ioUs) / busyUs : 0;
+    qm::bench::ReportTickShares(state, static_cast<double>(ticks), busy, io);
     state.counters["cpu_us_per_tick"] = cpu * 1e6 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_WindowFourMetersAt25ms)->ArgName("save")->Arg(0)->Arg(1)->Iterations(400)->UseRealTime();
