@@ -65,7 +65,7 @@ CMeterToolDlg::CMeterToolDlg(qm::Prompter& prompter, qm::Clock& clock, const Opt
             return labels;
         },
         prompter, m_tool.clock(), m_texts, this);
-    m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, this);
+    m_readingSettingsDlg = new CReadingSettingsDlg(m_texts, prompter, this);
     m_deviceSettingsDlg =
         new CDeviceSettingsDlg(m_texts, qm::DeviceSettingsLinkFor(m_tool), m_prompter, this);
     m_commandConsoleDlg = new CCommandConsoleDlg(m_texts, m_tool, this);
@@ -184,12 +184,15 @@ void CMeterToolDlg::ApplyLanguage(const std::string& language) {
 
 // --- device list and selection ------------------------------------------------
 
+void CMeterToolDlg::FillDeviceList(const std::vector<std::string>& entries, int selected) {
+    const QSignalBlocker block(m_deviceList);
+    m_deviceList->clear();
+    for (const std::string& entry : entries) m_deviceList->addItem(FromStd(entry));
+    m_deviceList->setCurrentRow(selected);
+}
+
 void CMeterToolDlg::ApplyRefreshView(const qm::RefreshView& view) {
-    {
-        const QSignalBlocker block(m_deviceList);
-        m_deviceList->clear();
-        for (const std::string& entry : view.list.entries) m_deviceList->addItem(FromStd(entry));
-    }
+    FillDeviceList(view.list.entries, -1);
     m_listEnabled = view.list.enabled;
     for (int line = 1; line < 4; ++line) ShowDeviceLine(line, false);
     if (view.noDevice) {
@@ -340,16 +343,45 @@ bool CMeterToolDlg::GuardConnection() {
 void CMeterToolDlg::OnDeviceSettings() {
     if (!GuardConnection()) return;
     m_deviceSettingsDlg->exec();
-    if (m_tool.deviceCount() > 0) OnDeviceListSelChange(m_deviceList->currentRow());
+    if (m_tool.deviceCount() > 0) OnDeviceListSelChange(m_tool.function().currentSlot());
 }
 
 void CMeterToolDlg::OnReadingSettings() {
     if (!GuardConnection()) return;
-    m_readingSettingsDlg->exec();
+    m_readingSettingsDlg->Open(m_tool.ReadingSettingsContextFor());
+    // Cancel leaves everything as it was.
+    if (m_readingSettingsDlg->exec() != QDialog::Accepted) return;
+    m_tool.ApplyReadingSettings(m_readingSettingsDlg->values());
     DrawColourLamps();
-    if (m_tool.deviceCount() > 0 && !m_tool.function().multiMode())
-        OnDeviceListSelChange(m_deviceList->currentRow());
+    ApplyReadingMode();
     RedrawChart();
+}
+
+void CMeterToolDlg::ApplyReadingMode() {
+    for (int line = 1; line < 4; ++line) ShowDeviceLine(line, false);
+    if (m_tool.deviceCount() == 0) return;
+    const int slot = m_tool.function().currentSlot();
+    if (m_tool.function().multiMode()) {
+        // One device line per meter read, in the order they are read.
+        const std::vector<int>& chosen = m_tool.loop().chosenSlots();
+        for (std::size_t line = 0; line < chosen.size() && line < m_lines.size(); ++line) {
+            ShowDeviceLine(static_cast<int>(line), true);
+            m_lines[line].caption->setText(
+                FromStd(qm::DisplayTextFor(m_tool.LabelOf(chosen[line]))));
+        }
+        FillDeviceList({"MultiDevice mode"}, -1);
+        m_listEnabled = false;
+    } else {
+        std::vector<std::string> labels;
+        for (const qm::DeviceSlot& device : m_tool.devices()) labels.push_back(device.label);
+        FillDeviceList(labels, slot);
+        m_listEnabled = true;
+        m_lineRadios[0]->setChecked(true);
+        ShowChartLineFields(m_tool.chart().selectLine(0));
+    }
+    for (DeviceLine& line : m_lines) line.value->setText("0");
+    ApplySelection(m_tool.OnDeviceListSelChange(slot));
+    ApplyControlStates();
 }
 
 void CMeterToolDlg::OnRefresh() {

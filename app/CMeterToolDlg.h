@@ -138,7 +138,10 @@ class CMeterToolDlg : public QDialog, public qm::ReadingView {
     // --- initialisation, menu, language (CMeterToolDlg.cpp) ---
     void OnInitDialog(const Options& options);
     bool GuardConnection();
+    void FillDeviceList(const std::vector<std::string>& entries, int selected);
     void ApplyRefreshView(const qm::RefreshView& view);
+    // After Reading Settings: the device lines of the mode chosen.
+    void ApplyReadingMode();
     void ApplySelection(const qm::SelectionView& view);
     void ApplyDisplayUpdate(const qm::FunctionDisplayUpdate& update);
     void ApplySecondFunctionList(const qm::SecondFunctionList& list);

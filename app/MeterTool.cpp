@@ -132,6 +132,29 @@ bool MeterTool::OnXMaxSelChange(std::string_view entryText) {
     return true;
 }
 
+static_assert(kSettingsColourCount == kChartColours);
+
+ReadingSettingsContext MeterTool::ReadingSettingsContextFor() const {
+    ReadingSettingsContext context;
+    for (const DeviceSlot& s : m_slots) context.labels.push_back(s.label);
+    context.multiMode = m_loop->multiMode();
+    context.chosen = m_loop->chosenSlots();
+    context.colours = m_chart.colours();
+    context.dualMeasure = m_function.secondActive();
+    return context;
+}
+
+void MeterTool::ApplyReadingSettings(const ReadingSettingsValues& values) {
+    m_chart.setColours(values.colours);
+    const bool multi =
+        values.multiMode && values.chosen.size() >= static_cast<std::size_t>(kFewestMetersReadAtOnce);
+    m_loop->SetMultiMode(multi, multi ? values.chosen : std::vector<int>{});
+    for (int i = 0; i < kMetersReadAtOnce; ++i)
+        m_loop->SetSaving(i, values.saveFlag[static_cast<std::size_t>(i)],
+                          values.recordNo[static_cast<std::size_t>(i)]);
+    m_saving.ClearNames();
+}
+
 FunctionDisplayUpdate MeterTool::RefreshFunctionDisplay() {
     BeginOperation();
     return m_function.RefreshFunctionDisplay(m_function.currentSlot());

@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/TextSource.h"
+#include "records/ReadingSettings.h"
 #include "records/RecordSaving.h"
 
 namespace qm {
@@ -72,6 +73,13 @@ public:
     FunctionDisplayUpdate RefreshFunctionDisplay();
     // X-Max: the chosen entry sets the chart width (false: not an offered entry).
     bool OnXMaxSelChange(std::string_view entryText);
+
+    // The Reading Settings exchange: what the page starts from (the meters,
+    // the mode, the colours, whether a second value is measured), and what
+    // the window takes back after OK (mode, meters read at once, saving,
+    // colours; the record-name list and message are emptied).
+    ReadingSettingsContext ReadingSettingsContextFor() const;
+    void ApplyReadingSettings(const ReadingSettingsValues& values);
 
     SessionTable& sessions() { return m_sessions; }
     const std::vector<DeviceSlot>& devices() const { return m_slots; }

@@ -107,8 +107,10 @@ bool ReadingLoop::OnStartReading() {
     m_activeLines.clear();
     for (std::size_t i = 0; i < m_activeSlots.size(); ++i) m_activeLines.push_back(static_cast<int>(i));
     if (!m_multiMode) function.SetDisplaySlot(function.currentSlot());
-    // Second values are shown and charted while a second function is chosen.
+    // Second values are shown and charted while a second function is chosen
+    // (below, in multi-device mode: while any meter read measures one).
     m_dualDisplay = function.secondActive();
+    m_slotHasSecond.fill(false);
 
     // Each meter's functions, as short codes for the record check.
     SessionTable& sessions = m_tool.sessions();
@@ -142,6 +144,9 @@ bool ReadingLoop::OnStartReading() {
                                 ShortFunctionCode(second)});
         }
     }
+    if (m_multiMode)
+        m_dualDisplay = std::any_of(m_slotHasSecond.begin(), m_slotHasSecond.end(),
+                                    [](bool has) { return has; });
     if (!requests.empty()) {
         const SavingCheckOutcome outcome = m_tool.saving().StartOfSavingCheck(requests);
         if (!outcome.proceed) {

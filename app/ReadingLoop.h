@@ -80,6 +80,10 @@ public:
     // reading was asked for in the previous tick.
     using AnswerSource = std::function<FetchedAnswer(int slot, bool pipelined)>;
     void SetAnswerSource(AnswerSource source) { m_source = std::move(source); }
+    // The meters' own answer for device line `position` (the default source);
+    // a source that wraps it, such as a benchmark timing the instrument I/O,
+    // calls it itself.
+    FetchedAnswer FetchFromMeter(int position, int slot, bool pipelined);
 
     void SetView(ReadingView* view) { m_view = view; }
 
@@ -93,7 +97,8 @@ public:
     // Reading Speed changed while reading: the timer restarts with the new period.
     void OnReadingSpeedChanged();
 
-    // Reading settings (the page of a later step sets these).
+    // Reading settings: the mode, the meters read at once (in line order) and
+    // each line's saving.
     void SetMultiMode(bool multi, std::vector<int> chosenSlots);
     void SetSaving(int position, bool saveFlag, int recordNo);
     // The chart rows of the device lines read in the last run (line 1 alone
@@ -105,12 +110,13 @@ public:
     bool multiMode() const { return m_multiMode; }
     int tickCount() const { return m_tickCount; }
     const std::vector<int>& activeSlots() const { return m_activeSlots; }
+    // The slots chosen for multi-device mode, in line order.
+    const std::vector<int>& chosenSlots() const { return m_chosenSlots; }
     // Why the last run ended, for callers that report it (qmcli).
     enum class EndReason { None, Stopped, Refused, Declined, ConnectionLost, SaveFailed };
     EndReason endReason() const { return m_endReason; }
 
 private:
-    FetchedAnswer FetchFromMeter(int position, int slot, bool pipelined);
     void ReadDevice(int position, int slot, bool& countedArrival);
     bool SaveFlagFor(int position) const;
     void EndRun(EndReason reason);

@@ -10,6 +10,7 @@
 #include "cli/CliReading.h"
 #include "cli/CliSettings.h"
 #include "cli/CliRecords.h"
+#include "cli/CliSecond.h"
 #include "config/FunctionTable.h"
 #include "instrument/Discovery.h"
 #include "instrument/SessionTable.h"
@@ -167,7 +168,7 @@ int RunCommand(const std::vector<std::string>& args) {
     if (name == "burst") return BurstCommand(args);
     if (name == "link") return LinkCommand(args);
     const bool known = name == "list" || name == "query" || name == "status" ||
-                       name == "function" || name == "read";
+                       name == "function" || name == "second" || name == "read";
     if (!known) {
         std::fprintf(stderr, "qmcli: unknown command \"%s\" (see qmcli --help)\n", name.c_str());
         return 2;
@@ -189,9 +190,8 @@ int RunCommand(const std::vector<std::string>& args) {
     if (name == "query") return QueryCommand(tool, args);
     if (name == "status") return StatusCommand(tool, args);
     if (name == "function") return FunctionCommand(tool, args);
-    const int slot = SlotArgument(tool, readOptions.slotText);
-    if (slot < 0) return 2;
-    return ReadCommand(tool, prompter, slot, readOptions);
+    if (name == "second") return SecondCommand(tool, args);
+    return ReadCommand(tool, prompter, readOptions);
 }
 
 }  // namespace qm::cli

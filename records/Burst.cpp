@@ -1,9 +1,5 @@
 #include "records/Burst.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 
 #include "config/NumberText.h"
@@ -84,10 +80,7 @@ bool Burst::FillRecordChoices() {
     folder_.reset();
     // No folder yet (a new installation): every record is free, and the
     // first burst makes the folder, as live saving does.
-    char cwd[PATH_MAX + 1];
-    struct stat sb {};
-    if (!::getcwd(cwd, sizeof cwd) || ::stat(DatabaseFolderFor(cwd).c_str(), &sb) != 0)
-        return true;
+    if (!ExistingDatabaseFolder()) return true;
     folder_ = ResolveDatabaseFolder(prompter_, kMultipleReadingsFolderCaption);
     if (!folder_) return false;
     choices_ = MultipleReadingsChoices(*folder_);

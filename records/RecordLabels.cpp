@@ -1,11 +1,6 @@
 #include "records/RecordLabels.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
-#include <cstring>
 
 namespace qm {
 
@@ -139,13 +134,9 @@ std::array<RecordChoice, 10> ReadingSettingsChoices(std::string_view folder,
 }
 
 DbResult<std::vector<RecordListEntry>> ListRecordViewEntries() {
-    std::vector<char> buf(PATH_MAX + 1);
-    if (!::getcwd(buf.data(), buf.size())) return DbError{errno, std::string(kFolderNotFoundText)};
-    std::string folder = DatabaseFolderFor(buf.data());
-    struct stat sb {};
-    if (::stat(folder.c_str(), &sb) != 0 || !S_ISDIR(sb.st_mode))
-        return DbError{ENOENT, std::string(kFolderNotFoundText)};
-    return RecordViewEntries(folder);
+    const std::optional<std::string> folder = ExistingDatabaseFolder();
+    if (!folder) return DbError{ENOENT, std::string(kFolderNotFoundText)};
+    return RecordViewEntries(*folder);
 }
 
 DbResult<std::vector<std::string>> ListRecordViewLabels() {

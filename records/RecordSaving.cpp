@@ -32,6 +32,20 @@ std::string FunctionChangeMessage(FunctionMatch match, std::string_view sf1, std
     }
 }
 
+std::optional<SharedRecord> SharedRecordOf(const std::vector<SavingRequest>& requests) {
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        for (std::size_t j = i + 1; j < requests.size(); ++j)
+            if (requests[i].recordNo == requests[j].recordNo)
+                return SharedRecord{requests[i].recordNo, requests[i].slot, requests[j].slot};
+    return std::nullopt;
+}
+
+std::string SharedRecordMessage(const SharedRecord& shared) {
+    return RecordName(shared.recordNo) + " is chosen for the meters of device lines " +
+           std::to_string(shared.first + 1) + " and " + std::to_string(shared.second + 1) +
+           ". Each meter saves into a record of its own: please select a different record.";
+}
+
 RecordSaving::RecordSaving(Prompter& prompter, const Clock& clock, FolderResolver resolver)
     : prompter_(prompter), clock_(clock), resolver_(std::move(resolver)) {
     if (!resolver_) {
@@ -230,6 +244,14 @@ SavingCheckOutcome RecordSaving::StartOfSavingCheck(const std::vector<SavingRequ
             if (slots_[i].open) out.openedSlots.push_back(i);
         return out;
     };
+    if (const auto shared = SharedRecordOf(requests)) {
+        state_ = RecordCheckState::Unusable;
+        for (const auto& r : requests)
+            if (ValidSlot(r.slot)) slots_[r.slot].blocked = true;
+        message_ = SharedRecordMessage(*shared);
+        prompter_.message({message_, "", PromptIcon::Warning});
+        return finish(false);
+    }
     if (!requests.empty() && !Folder()) {
         state_ = RecordCheckState::Unusable;
         for (const auto& r : requests)

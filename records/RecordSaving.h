@@ -64,6 +64,19 @@ struct SavingRequest {
     std::string function2;
 };
 
+// Two saving instruments that chose the same record: their readings would
+// interleave in one file, with no telling whose is whose.
+struct SharedRecord {
+    int recordNo = 0;
+    int first = 0;   // slot (position) of the first request using it
+    int second = 0;  // and of the next one
+};
+// The first such pair in request order, or nullopt when each saving
+// instrument has a record of its own.
+std::optional<SharedRecord> SharedRecordOf(const std::vector<SavingRequest>& requests);
+// What Start says about such a pair (positions 0-3 are device lines 1-4).
+std::string SharedRecordMessage(const SharedRecord& shared);
+
 struct SavingCheckOutcome {
     bool proceed = false;  // start the reading timer
     RecordCheckState state = RecordCheckState::Ok;
@@ -86,7 +99,8 @@ class RecordSaving {
 
     // The start-of-saving check for every saving instrument, in order. Shows
     // its messages and the continue question; the caller runs Stop (and so
-    // StopSaving) unless the outcome says proceed.
+    // StopSaving) unless the outcome says proceed. Two instruments that chose
+    // one record are refused before any record is looked at.
     SavingCheckOutcome StartOfSavingCheck(const std::vector<SavingRequest>& requests);
 
     // Fills the stored functions, the earlier-format-only flag, the last

@@ -153,6 +153,15 @@ std::string DatabaseFolderFor(std::string_view workingDirectory) {
     return dir + "DB";
 }
 
+std::optional<std::string> ExistingDatabaseFolder() {
+    std::vector<char> buf(PATH_MAX + 1);
+    if (!::getcwd(buf.data(), buf.size())) return std::nullopt;
+    std::string folder = DatabaseFolderFor(buf.data());
+    struct stat sb {};
+    if (::stat(folder.c_str(), &sb) != 0 || !S_ISDIR(sb.st_mode)) return std::nullopt;
+    return folder;
+}
+
 std::optional<std::string> ResolveDatabaseFolder(Prompter& prompter, std::string_view caption,
                                                  FolderCreation creation) {
     std::vector<char> buf(PATH_MAX + 1);

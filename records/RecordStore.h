@@ -53,6 +53,11 @@ enum class RecordLayout { MainWindow, MultipleReadings };
 // "DB" occurs anywhere in it (case-sensitive), else its "DB" subfolder.
 std::string DatabaseFolderFor(std::string_view workingDirectory);
 
+// The database folder of the current directory when it exists, without
+// changing directory or telling anybody; nullopt otherwise (a new
+// installation: the first save makes it).
+std::optional<std::string> ExistingDatabaseFolder();
+
 enum class FolderCreation { Never, IfMissing };
 // Finds the database folder from the current directory and changes into it
 // (process-wide; the next call then finds "DB" in the current directory).

@@ -53,21 +53,47 @@ inline std::string SimTable(const std::string& extra = "value=1.5\nnoise=0.001")
            extra + "\n";
 }
 
+// Starts a qm_sim of a model and serial on a free loopback port; returns the
+// resource table section that names it (empty when it did not start).
+inline std::string StartQmSim(std::unique_ptr<Child>& sim, const std::string& model,
+                              const std::string& serial, const std::vector<std::string>& extra) {
+    std::vector<std::string> argv{QM_SIM_PATH, "--listen", "127.0.0.1:0", "--model", model,
+                                  "--serial", serial};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    sim = std::make_unique<Child>(argv);
+    std::string line;
+    if (!sim->ReadLine(line)) return {};
+    const auto colon = line.rfind(':');
+    if (colon == std::string::npos) return {};
+    return "[USB0::0x1209::0x4101::" + serial + "::INSTR]\nbackend=tcp\nhost=127.0.0.1\nport=" +
+           line.substr(colon + 1) + "\n";
+}
+
 // A qm_sim on a free loopback port, and a resource table that names it.
 struct LanMeter {
     LanMeter(const Scratch& s, std::vector<std::string> extra = {}) {
-        std::vector<std::string> argv{QM_SIM_PATH, "--listen", "127.0.0.1:0", "--model", "TX42",
-                                      "--serial", "SN000077"};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        sim = std::make_unique<Child>(argv);
-        std::string line;
-        if (!sim->ReadLine(line)) return;
-        const auto colon = line.rfind(':');
-        if (colon == std::string::npos) return;
-        table = s.Write("lan.ini", "[USB0::0x1209::0x4101::SN000077::INSTR]\nbackend=tcp\n"
-                                   "host=127.0.0.1\nport=" + line.substr(colon + 1) + "\n");
+        const std::string section = StartQmSim(sim, "TX42", "SN000077", extra);
+        if (!section.empty()) table = s.Write("lan.ini", section);
     }
     std::unique_ptr<Child> sim;
+    std::string table;
+};
+
+// Several qm_sim meters (TX42, serials SN000071, SN000072, ...) in one table;
+// `extra[i]` are the options of meter i.
+struct LanMeters {
+    LanMeters(const Scratch& s, std::vector<std::vector<std::string>> extra) {
+        std::string text;
+        for (std::size_t i = 0; i < extra.size(); ++i) {
+            sims.emplace_back();
+            const std::string section =
+                StartQmSim(sims.back(), "TX42", "SN00007" + std::to_string(i + 1), extra[i]);
+            if (section.empty()) return;
+            text += section;
+        }
+        table = s.Write("lan-meters.ini", text);
+    }
+    std::vector<std::unique_ptr<Child>> sims;
     std::string table;
 };
 

@@ -47,13 +47,17 @@ class TempDir {
     std::string path_;
 };
 
-// The read_value column of a record file, read straight with SQLite.
-inline std::vector<double> StoredValues(const std::string& file) {
+// The read_value column of a record file (or read_value_2ND), read straight
+// with SQLite.
+inline std::vector<double> StoredValues(const std::string& file, bool secondValues = false) {
     std::vector<double> values;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "select read_value from read", -1, &st, nullptr);
+        sqlite3_prepare_v2(db,
+                           secondValues ? "select read_value_2ND from read"
+                                        : "select read_value from read",
+                           -1, &st, nullptr);
         while (st && sqlite3_step(st) == SQLITE_ROW) values.push_back(sqlite3_column_double(st, 0));
         sqlite3_finalize(st);
     }
