@@ -1,0 +1,243 @@
+// The host's forms driving the link engine on a recording spreadsheet:
+// Connect with two simulated meters, File Access, Logging Charts, START,
+// PAUSE and STOP, and the toolbar's macro names.
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+
+#include "link/host/CLinkHost.h"
+#include "link/host/HostSocket.h"
+#include "listctl/DMMListQM.h"
+#include "sheet/RecordingSheet.h"
+#include "tests/link/LinkTestSupport.h"
+
+using namespace qm;
+
+namespace {
+
+class RecordingOffice : public linkhost::HostOffice {
+  public:
+    std::vector<std::string> OpenDocuments() override { return {"Untitled 1"}; }
+    sheet::SheetResult<linkhost::PreparedSheet> MakeSheet(const linkhost::SheetChoice& choice) override {
+        choices.push_back(choice);
+        linkhost::PreparedSheet p;
+        p.app = app;
+        p.sheet = sheet;
+        p.workbookName = "Untitled 1";
+        p.addScrollBar = [this](const std::string& name, sheet::CellRef) {
+            sheet->scrollBars[name] = {};
+            return sheet::SheetStatus::Ok();
+        };
+        return p;
+    }
+    bool Alive() override { return alive; }
+
+    std::shared_ptr<sheet::Recording> log = std::make_shared<sheet::Recording>();
+    std::shared_ptr<sheet::RecordingApp> app = std::make_shared<sheet::RecordingApp>(log);
+    std::shared_ptr<sheet::RecordingSheet> sheet = std::make_shared<sheet::RecordingSheet>(log, "QM-Link");
+    std::vector<linkhost::SheetChoice> choices;
+    bool alive = true;
+};
+
+template <class W>
+W* Child(QWidget& parent, const char* name) {
+    W* w = parent.findChild<W*>(name);
+    if (!w) qFatal("no child %s", name);
+    return w;
+}
+
+void Click(QWidget& form, const char* name) { QTest::mouseClick(Child<QPushButton>(form, name), Qt::LeftButton); }
+
+}  // namespace
+
+class TestLinkHost : public QObject {
+    Q_OBJECT
+
+    struct Bench {
+        test::LinkDocs docs;
+        test::SimulatedBench bench;
+        test::ScriptedPrompter prompter;
+        RecordingOffice office;
+        std::unique_ptr<CLinkHost> host;
+        Bench() {
+            bench.UseTable(test::LinkTable());
+            host = std::make_unique<CLinkHost>(prompter, bench.clock, office);
+        }
+        // Virtual time through the engine's own timer.
+        void RunToEnd() {
+            auto& engine = host->core().engine();
+            for (int guard = 0; engine.LoggingActive() && guard < 100000; ++guard) {
+                const auto next = engine.NextTickIn();
+                if (!next) break;
+                bench.clock.advance(*next);
+                engine.Tick();
+            }
+        }
+    };
+
+  private slots:
+    void everyToolbarMacroReachesACommand() {
+        Bench b;
+        // The engine's bar, as SetApp sets it, and the launcher's names.
+        b.host->core().engine().SetApp(b.office.app);
+        const auto& bar = b.office.app->commandBars.at("Varnet QM-Link");
+        QCOMPARE(bar.size(), size_t(9));
+        std::ifstream basic(QM_SOURCE_DIR "/addin/oxt/Link.bas");
+        const std::string source((std::istreambuf_iterator<char>(basic)), std::istreambuf_iterator<char>());
+        std::vector<std::string> macros;
+        for (const auto& c : bar) macros.push_back(c.macro);
+        for (const char* m : {"DMMAboutTX35XX", "DmmTimerStart", "DmmTimerPause", "DmmTimerStop"}) macros.push_back(m);
+        for (const auto& m : macros) {
+            QVERIFY2(linkhost::CommandFromMacro(m).has_value(), m.c_str());
+            // Basic compares names without regard to case.
+            std::string lowerSource = source, wanted = "sub " + m;
+            for (auto* s : {&lowerSource, &wanted})
+                for (char& ch : *s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            QVERIFY2(lowerSource.find(wanted + "\n") != std::string::npos, m.c_str());
+        }
+        QVERIFY(!linkhost::CommandFromMacro("DmmNothing").has_value());
+        QCOMPARE(linkhost::ParseRequest("command DmmAboutTX35XX\n"), std::string("DmmAboutTX35XX"));
+        QCOMPARE(linkhost::ParseRequest("command Dmm;rm -rf\n"), std::string());
+        QCOMPARE(linkhost::ParseRequest("about"), std::string());
+    }
+
+    void connectFormListsTheMetersAndSetsTheWorkingSession() {
+        Bench b;
+        b.host->Handle(linkhost::HostCommand::Connect);
+        CConnectDlg& form = b.host->connectForm();
+        QVERIFY(form.isVisible());
+        auto* list = Child<QTreeWidget>(form, "lvwDMM");
+        QCOMPARE(list->topLevelItemCount(), 2);  // the two Varnet meters; the other maker is not listed
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("TX42"));
+        QCOMPARE(b.host->core().engine().wkSesn, ViSession(0));
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+        Click(form, "cmdConnect");
+        Click(form, "cmdOK");
+        auto& engine = b.host->core().engine();
+        QVERIFY(engine.wkSesn != 0);
+        QCOMPARE(b.host->core().connectedAddress(), std::string("USB0::0x1209::0x4101::SN000002::INSTR"));
+
+        // Opened again (and after a new search) the connected meter keeps its mark.
+        b.host->Handle(linkhost::HostCommand::Connect);
+        QCOMPARE(form.list()->lvwNow(), qint16(2));
+        Click(form, "cmdSearch");
+        QCOMPARE(form.list()->lvwNow(), qint16(2));
+        QVERIFY(engine.wkSesn != 0);
+
+        // Get Single Reading from the connected TX41.
+        b.host->Handle(linkhost::HostCommand::Meas);
+        Click(b.host->reading(), "cmdRead");
+        QVERIFY(!Child<QLabel>(b.host->reading(), "lblValue")->text().startsWith("--"));
+        QVERIFY(b.prompter.messages.empty());
+    }
+
+    void fileAccessChartsStartPauseStopLogIntoTheSheet() {
+        Bench b;
+        auto& core = b.host->core();
+        // Nothing to log into yet: START says what is missing.
+        b.host->Handle(linkhost::HostCommand::Start);
+        QCOMPARE(b.prompter.messages.size(), size_t(1));
+        b.prompter.messages.clear();
+
+        b.host->Handle(linkhost::HostCommand::Connect);
+        auto* list = Child<QTreeWidget>(b.host->connectForm(), "lvwDMM");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+        Click(b.host->connectForm(), "cmdConnect");
+        Click(b.host->connectForm(), "cmdOK");
+
+        b.host->Handle(linkhost::HostCommand::Files);
+        Child<QLineEdit>(b.host->files(), "txtSheet")->setText("Run 1");
+        Click(b.host->files(), "cmdOK");
+        QCOMPARE(b.office.choices.size(), size_t(1));
+        QCOMPARE(b.office.choices[0].sheetName, std::string("Run 1"));
+        QCOMPARE(b.office.sheet->Text("A1"), std::string("Time"));
+        QCOMPARE(b.office.sheet->Text("E8"), std::string("Chart window"));
+        QVERIFY(b.office.sheet->scrollBars.count("Scroll Bar 1") && b.office.sheet->scrollBars.count("Scroll Bar 2"));
+        const auto& bar = b.office.app->commandBars.at("Varnet QM-Link");
+        QVERIFY(!bar[6].enabled);  // START waits for StartTimer's states
+
+        b.host->Handle(linkhost::HostCommand::Chart);
+        CLoggingChartsDlg& charts = b.host->charts();
+        // A wrong value is refused with a message and nothing is kept.
+        Child<QRadioButton>(charts, "optStop1")->click();
+        Child<QLineEdit>(charts, "txtReadings")->setText("0");
+        Click(charts, "cmdOK");
+        QCOMPARE(b.prompter.messages.size(), size_t(1));
+        QVERIFY(charts.isVisible());
+        Child<QLineEdit>(charts, "txtReadings")->setText("5");
+        Child<QRadioButton>(charts, "optBegin1")->click();
+        Child<QRadioButton>(charts, "optChart2")->click();
+        Child<QLineEdit>(charts, "txtPoints")->setText("3");
+        Child<QLineEdit>(charts, "txtInterval")->setText("200");
+        Click(charts, "cmdOK");
+        QVERIFY(!charts.isVisible());
+        QCOMPARE(core.parameters().readings, 5);
+
+        b.host->Handle(linkhost::HostCommand::Start);
+        QVERIFY(core.loggingActive());
+        QVERIFY(!b.office.app->commandBars.at("Varnet QM-Link")[6].enabled);
+        QVERIFY(!b.office.app->commandBars.at("Varnet QM-Link")[1].visible);
+        b.host->Handle(linkhost::HostCommand::Pause);
+        QVERIFY(!core.engine().Running());
+        b.host->Handle(linkhost::HostCommand::Start);  // resumes
+        QVERIFY(core.engine().Running());
+        b.RunToEnd();
+        QVERIFY(!core.loggingActive());
+        QCOMPARE(b.office.sheet->Number("B2"), 1.25);
+        QCOMPARE(b.office.sheet->Number("F4"), 5.0);
+        QCOMPARE(b.office.sheet->Text("B7"), std::string());
+        QCOMPARE(b.office.sheet->Number("F8"), 3.0);
+        QVERIFY(b.office.app->commandBars.at("Varnet QM-Link")[1].visible);
+
+        // The parameters were kept for the next time.
+        const std::string ini = b.docs.ReadSettings();
+        QVERIFY(ini.find("ReadPoints=5") != std::string::npos);
+        QVERIFY(ini.find("Interval=200") != std::string::npos);
+        QVERIFY2(b.prompter.messages.size() == 1, b.prompter.last().text.c_str());
+    }
+
+    void anOfficeThatGoesAwayReleasesTheMeterOnce() {
+        Bench b;
+        b.host->core().Search();
+        b.host->core().ConnectAddress("USB0::0x1209::0x4101::SN000001::INSTR");
+        const ViSession session = b.host->core().engine().wkSesn;
+        QVERIFY(session != 0);
+        QSignalSpy gone(b.host.get(), &CLinkHost::officeGone);
+        b.office.alive = false;
+        b.host->WatchOffice();
+        b.host->WatchOffice();
+        QCOMPARE(gone.count(), 1);
+        QCOMPARE(b.prompter.messages.size(), size_t(1));
+        QVERIFY(b.prompter.last().text.find("LibreOffice Calc was closed") == 0);
+        QCOMPARE(b.host->core().engine().wkSesn, ViSession(0));
+        ViUInt32 count = 0;
+        QVERIFY(viWrite(session, reinterpret_cast<ViConstBuf>("*idn?"), 5, &count) < VI_SUCCESS);
+    }
+
+    void firstStartPutsTheSettingsFileInPlaceAndSaysSo() {
+        test::LinkDocs docs(/*withSettings=*/false);
+        test::ScriptedPrompter prompter;
+        RecordingOffice office;
+        linkhost::AddinHost host(prompter, systemClock(), office);
+        QVERIFY(host.EnsureSettingsFile());
+        QVERIFY(std::filesystem::is_regular_file(docs.settings()));
+        QCOMPARE(prompter.messages.size(), size_t(1));
+        QVERIFY(prompter.last().text.find(docs.settings().string()) != std::string::npos);
+        QVERIFY(host.EnsureSettingsFile());
+        QCOMPARE(prompter.messages.size(), size_t(1));
+        // The shipped languages, through the engine.
+        QCOMPARE(host.Languages().size(), size_t(3));
+        host.ChooseLanguage(1);
+        QCOMPARE(host.GetText("7010", "Connect to Device"), host.GetText("7010", "x"));
+        QCOMPARE(host.GetText("86", "Function"), std::string("功能"));
+    }
+};
+
+QTEST_MAIN(TestLinkHost)
+#include "tst_linkhost.moc"
