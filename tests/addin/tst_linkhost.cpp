@@ -122,6 +122,16 @@ class TestLinkHost : public QObject {
         auto& engine = b.host->core().engine();
         QVERIFY(engine.wkSesn != 0);
         QCOMPARE(b.host->core().connectedAddress(), std::string("USB0::0x1209::0x4101::SN000002::INSTR"));
+        // Pictures for the documentation, when asked for.
+        if (qEnvironmentVariableIsSet("QM_SHOTS")) {
+            const QString dir = qEnvironmentVariable("QM_SHOTS");
+            b.host->Handle(linkhost::HostCommand::Connect);
+            b.host->connectForm().grab().save(dir + "/qm-link-connect-en.png");
+            b.host->Handle(linkhost::HostCommand::Chart);
+            b.host->charts().adjustSize();
+            b.host->charts().grab().save(dir + "/qm-link-charts-en.png");
+            b.host->charts().hide();
+        }
 
         // Opened again (and after a new search) the connected meter keeps its mark.
         b.host->Handle(linkhost::HostCommand::Connect);
