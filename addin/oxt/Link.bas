@@ -64,7 +64,8 @@ Function QmLinkPipeName() As String
         Dim name As String
         name = "qm_link_" & CStr(Int(Rnd() * 1000000000)) & "_" & CStr(Int(Rnd() * 1000000000))
         QmLinkAcceptor = CreateUnoService("com.sun.star.office.Acceptor")
-        QmLinkAcceptor.initialize(Array("pipe,name=" & name & ";urp;StarOffice.ComponentContext"))
+        REM The second argument switches the acceptor on: without it, it only waits.
+        QmLinkAcceptor.initialize(Array("pipe,name=" & name & ";urp;StarOffice.ComponentContext", True))
         QmLinkPipe = name
     End If
     QmLinkPipeName = QmLinkPipe
