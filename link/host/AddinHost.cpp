@@ -4,11 +4,11 @@
 #include <cctype>
 #include <filesystem>
 
-#include "link/LinkSettings.h"
 #include "instrument/SessionTable.h"
 #include "link/DateSerial.h"
 #include "link/LinkSettings.h"
 #include "link/Logging.h"
+#include "link/LoggingSheet.h"
 #include "platform/Paths.h"
 #include "visa/visa.h"
 
@@ -66,13 +66,6 @@ fs::path ShippedSettingsFile() {
     for (const fs::path& folder : {InstalledDataFolder(), ExecutableFolder(), fs::path(QM_SOURCE_DATA_DIR)})
         if (fs::is_regular_file(folder / "QM_TOOL.ini", ec)) return folder / "QM_TOOL.ini";
     return {};
-}
-
-sheet::CellWrite Cell(int row, int column, sheet::CellValue value) {
-    sheet::CellWrite w;
-    w.cell = {row, column};
-    w.value = std::move(value);
-    return w;
 }
 
 }  // namespace
@@ -177,14 +170,14 @@ const std::vector<InstrumentRow>& AddinHost::Search() {
 void AddinHost::ConnectAddress(const std::string& address) {
     engine_.wkSesn = 0;
     connected_.clear();
-    if (address.empty()) return;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+    for (std::size_t i = 0; i < rows_.size() && !address.empty(); ++i) {
         if (rows_[i].address != address) continue;
         engine_.GetIDN(static_cast<std::int16_t>(i));
         engine_.wkSesn = engine_.m_IDNSesn;
         connected_ = address;
-        return;
+        break;
     }
+    UpdateStartButton();
 }
 
 std::string AddinHost::connectedIdentity() const {
@@ -206,19 +199,7 @@ bool AddinHost::MakeLoggingSheet(const SheetChoice& choice) {
         return false;
     }
     PreparedSheet p = made.value();
-    // Row 1 names the chart's series; the F cells carry the run's counters,
-    // with their captions in column E; the two scroll bars move the strip chart.
-    const sheet::CellValue headings[] = {std::string("Time"), std::string("Reading"),
-                                         std::string("Second reading")};
-    sheet::SheetStatus s = p.sheet->WriteRow(1, headings);
-    const std::pair<int, const char*> captions[] = {
-        {1, "Start"}, {3, "Stop"}, {4, "Readings"}, {6, "Shown up to"}, {8, "Chart window"}};
-    std::vector<sheet::CellWrite> cells;
-    for (const auto& [row, text] : captions) cells.push_back(Cell(row, 5, std::string(text)));
-    cells.push_back(Cell(8, 6, static_cast<double>(parameters_.points)));
-    if (s) s = p.sheet->WriteCells(cells);
-    if (s) s = p.addScrollBar("Scroll Bar 1", {10, 6});
-    if (s) s = p.addScrollBar("Scroll Bar 2", {12, 6});
+    const sheet::SheetStatus s = link::LayOutLoggingSheet(*p.sheet, parameters().points, p.addScrollBar);
     if (!s) {
         prompter_.error(s.description(), host_texts::kProduct);
         return false;
@@ -227,6 +208,7 @@ bool AddinHost::MakeLoggingSheet(const SheetChoice& choice) {
     engine_.SetApp(p.app);
     engine_.SetWorkbooksName(p.workbookName);
     engine_.SetSheet(p.sheet);
+    UpdateStartButton();
     return true;
 }
 
@@ -271,8 +253,17 @@ std::optional<std::string> AddinHost::CheckParameters(const LoggingParameters& p
     return std::nullopt;
 }
 
+const LoggingParameters& AddinHost::parameters() {
+    if (!parametersRead_) {
+        parameters_ = LoadParameters();
+        parametersRead_ = true;
+    }
+    return parameters_;
+}
+
 void AddinHost::SaveParameters(const LoggingParameters& p) {
     parameters_ = p;
+    parametersRead_ = true;
     Save("ReadPoints", std::to_string(p.readings));
     Save("Begin", std::to_string(p.begin));
     Save("Terminating", std::to_string(p.terminating));
@@ -301,12 +292,12 @@ bool AddinHost::Start() {
         prompter_.warn(GetText("1003", "Select Device First"), host_texts::kProduct);
         return false;
     }
-    const LoggingParameters& p = parameters_;
+    const LoggingParameters& p = parameters();
     engine_.SetSheet(prepared_.sheet);
     // F8: the strip chart's window; F1: the start, which the stop time counts from.
-    std::vector<sheet::CellWrite> cells = {Cell(8, 6, static_cast<double>(p.points))};
-    if (p.begin != 2) cells.push_back(Cell(1, 6, sheet::DateTime{link::ToSerial(clock_.wallNow())}));
-    (void)prepared_.sheet->WriteCells(cells);
+    const sheet::CellWrite f8{{8, 6}, static_cast<double>(p.points)};
+    (void)prepared_.sheet->WriteCells({&f8, 1});
+    if (p.begin != 2) (void)link::WriteRunStart(*prepared_.sheet, link::ToSerial(clock_.wallNow()));
     std::int16_t chart = p.chart;
     bool inSheet = p.inSheet;
     engine_.AddChart(chart, inSheet);
@@ -317,7 +308,8 @@ bool AddinHost::Start() {
     if (p.terminating == 2) engine_.SetStopTime(Trimmed(p.stopHH), Trimmed(p.stopNN), Trimmed(p.stopSS));
     std::int32_t interval = p.interval;
     engine_.StartTimer(interval);
-    return engine_.LoggingActive();
+    wasLogging_ = engine_.LoggingActive();
+    return wasLogging_;
 }
 
 void AddinHost::Pause() {
@@ -326,6 +318,23 @@ void AddinHost::Pause() {
 
 void AddinHost::Stop() {
     if (engine_.LoggingActive()) engine_.StopTimer();
+    Tick();
+}
+
+void AddinHost::Tick() {
+    if (engine_.LoggingActive()) engine_.Tick();
+    if (wasLogging_ && !engine_.LoggingActive()) {
+        wasLogging_ = false;
+        UpdateStartButton();
+    }
+}
+
+void AddinHost::UpdateStartButton() {
+    if (!prepared_.app || engine_.LoggingActive()) return;
+    std::vector<sheet::CommandBarControl> bar = engine_.CommandBarControls();
+    if (bar.size() < 7) return;
+    bar[6].enabled = engine_.wkSesn != 0;
+    (void)prepared_.app->SetCommandBar(host_texts::kProduct, bar);
 }
 
 std::optional<std::string> AddinHost::SingleReading() {

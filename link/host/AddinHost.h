@@ -93,13 +93,16 @@ class AddinHost : public TextSource {
     // The first problem of a form's values, or nullopt when they are fine.
     std::optional<std::string> CheckParameters(const LoggingParameters& p) const;
     void SaveParameters(const LoggingParameters& p);
-    const LoggingParameters& parameters() const { return parameters_; }
+    // What a run uses: the values kept last time until the form sets others.
+    const LoggingParameters& parameters();
 
     // START (also resumes a paused run), PAUSE, STOP.
     bool Start();
     void Pause();
     void Stop();
     bool loggingActive() const { return engine_.LoggingActive(); }
+    // Runs the engine's timer when it is due; notices the end of a run.
+    void Tick();
 
     // Get Single Reading: the reading text ("1.25", or "1.25, 0.5" with a
     // second value); nullopt (after a message) when the meter did not answer.
@@ -114,6 +117,9 @@ class AddinHost : public TextSource {
     bool officeLost() const { return officeLost_; }
 
   private:
+    // The engine leaves START disabled on the logging document's bar: the
+    // add-in enables it while a run could start (a sheet and a meter, no run).
+    void UpdateStartButton();
     std::string Setting(const std::string& key, const std::string& fallback);
     void Save(const std::string& key, const std::string& value);
 
@@ -126,8 +132,10 @@ class AddinHost : public TextSource {
     std::string connected_;
     PreparedSheet prepared_;
     LoggingParameters parameters_;
+    bool parametersRead_ = false;
     int language_ = 0;
     bool officeLost_ = false;
+    bool wasLogging_ = false;
 };
 
 }  // namespace qm::linkhost

@@ -8,7 +8,7 @@ CLinkHost::CLinkHost(qm::Prompter& prompter, qm::Clock& clock, qm::linkhost::Hos
     // The engine never sleeps: its timer runs from here.
     tick_.setInterval(10);
     connect(&tick_, &QTimer::timeout, this, [this] {
-        if (core_.loggingActive()) core_.engine().Tick();
+        core_.Tick();
     });
     tick_.start();
     watch_.setInterval(1000);

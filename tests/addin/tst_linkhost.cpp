@@ -75,7 +75,7 @@ class TestLinkHost : public QObject {
                 const auto next = engine.NextTickIn();
                 if (!next) break;
                 bench.clock.advance(*next);
-                engine.Tick();
+                host->core().Tick();
             }
         }
     };
@@ -170,7 +170,14 @@ class TestLinkHost : public QObject {
         QCOMPARE(b.office.sheet->Text("E8"), std::string("Chart window"));
         QVERIFY(b.office.sheet->scrollBars.count("Scroll Bar 1") && b.office.sheet->scrollBars.count("Scroll Bar 2"));
         const auto& bar = b.office.app->commandBars.at("Varnet QM-Link");
-        QVERIFY(!bar[6].enabled);  // START waits for StartTimer's states
+        // The engine leaves START disabled; with a sheet and a meter the add-in offers it.
+        QVERIFY(bar[6].enabled);
+        QCOMPARE(bar[6].macro, std::string("DmmTimerStartTX35XX"));
+        QVERIFY(!bar[7].enabled && !bar[8].enabled);
+        core.ConnectAddress("");
+        QVERIFY(!b.office.app->commandBars.at("Varnet QM-Link")[6].enabled);
+        core.ConnectAddress("USB0::0x1209::0x4101::SN000001::INSTR");
+        QVERIFY(b.office.app->commandBars.at("Varnet QM-Link")[6].enabled);
 
         b.host->Handle(linkhost::HostCommand::Chart);
         CLoggingChartsDlg& charts = b.host->charts();
@@ -204,12 +211,29 @@ class TestLinkHost : public QObject {
         QCOMPARE(b.office.sheet->Text("B7"), std::string());
         QCOMPARE(b.office.sheet->Number("F8"), 3.0);
         QVERIFY(b.office.app->commandBars.at("Varnet QM-Link")[1].visible);
+        QVERIFY(b.office.app->commandBars.at("Varnet QM-Link")[6].enabled);  // ready for the next run
 
         // The parameters were kept for the next time.
         const std::string ini = b.docs.ReadSettings();
         QVERIFY(ini.find("ReadPoints=5") != std::string::npos);
         QVERIFY(ini.find("Interval=200") != std::string::npos);
         QVERIFY2(b.prompter.messages.size() == 1, b.prompter.last().text.c_str());
+    }
+
+    void theFirstRunTakesTheKeptValuesWithoutTheForm() {
+        Bench b;
+        b.docs.WriteSettings("[Information]\nReadPoints=4\nBegin=1\nTerminating=1\nAdd_Chart=0\n"
+                             "NumPoints=7\nInterval=50\n");
+        auto& core = b.host->core();
+        core.Search();
+        core.ConnectAddress("USB0::0x1209::0x4101::SN000001::INSTR");
+        QVERIFY(core.MakeLoggingSheet({}));
+        QCOMPARE(b.office.sheet->Number("F8"), 7.0);
+        QVERIFY(core.Start());
+        b.RunToEnd();
+        QCOMPARE(b.office.sheet->Number("F4"), 4.0);
+        QCOMPARE(b.office.sheet->Text("B6"), std::string());
+        QCOMPARE(b.prompter.messages.size(), size_t(0));
     }
 
     void anOfficeThatGoesAwayReleasesTheMeterOnce() {
