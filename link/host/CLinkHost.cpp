@@ -1,5 +1,8 @@
 #include "link/host/CLinkHost.h"
 
+#include <QAbstractButton>
+#include <QTreeWidget>
+
 using qm::linkhost::HostCommand;
 
 CLinkHost::CLinkHost(qm::Prompter& prompter, qm::Clock& clock, qm::linkhost::HostOffice& office,
@@ -69,6 +72,44 @@ bool CLinkHost::HandleMacro(const std::string& macro) {
     if (!command) return false;
     Handle(*command);
     return true;
+}
+
+CLinkForm* CLinkHost::ShownForm(const std::string& name) const {
+    for (CLinkForm* f : std::initializer_list<CLinkForm*>{about_.get(), connect_.get(), files_.get(),
+                                                          setup_.get(), reading_.get(), charts_.get()})
+        if (f && f->isVisible() && f->objectName() == QString::fromStdString(name)) return f;
+    return nullptr;
+}
+
+std::string CLinkHost::Drive(const qm::linkhost::HostRequest& request) {
+    using Kind = qm::linkhost::HostRequest::Kind;
+    if (request.kind == Kind::Command) {
+        const auto command = qm::linkhost::CommandFromMacro(request.name);
+        if (!command) return "unknown command";
+        // After the answer: a form may take a while to come up.
+        QTimer::singleShot(0, this, [this, c = *command] { Handle(c); });
+        return {};
+    }
+    CLinkForm* form = ShownForm(request.name);
+    if (!form) return request.name + " is not shown";
+    QWidget* control = form->findChild<QWidget*>(QString::fromStdString(request.control));
+    if (!control || !control->isVisibleTo(form)) return "no control " + request.control + " on " + request.name;
+    if (!control->isEnabled()) return request.control + " is disabled";
+    if (request.kind == Kind::Select) {
+        auto* list = qobject_cast<QTreeWidget*>(control);
+        if (!list) return request.control + " is not a list";
+        if (request.row > list->topLevelItemCount()) return "no row " + std::to_string(request.row);
+        // As a click: the row becomes the current one, which the list control follows.
+        QTreeWidgetItem* item = list->topLevelItem(request.row - 1);
+        list->setCurrentItem(item);
+        emit list->itemClicked(item, 0);
+        return {};
+    }
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (!button) return request.control + " is not a button";
+    // A button may open a message box: the answer goes first.
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+    return {};
 }
 
 void CLinkHost::WatchOffice() {

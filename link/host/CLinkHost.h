@@ -8,6 +8,7 @@
 
 #include "link/host/AddinHost.h"
 #include "link/host/CLinkForms.h"
+#include "link/host/HostSocket.h"
 
 class CLinkHost : public QObject {
     Q_OBJECT
@@ -29,6 +30,11 @@ class CLinkHost : public QObject {
     CReadingDlg& reading();
     CLoggingChartsDlg& charts();
 
+    // A request of a script on the host's socket: a toolbar command, or a
+    // click on a button or on a list row of a form that is shown. The
+    // reason it cannot be done, or "" when it is under way.
+    std::string Drive(const qm::linkhost::HostRequest& request);
+
     // One pass of the watchdog (the timer calls it every second).
     void WatchOffice();
 
@@ -38,6 +44,7 @@ class CLinkHost : public QObject {
   private:
     void ShowForm(CLinkForm& form);
     void RefreshAll();
+    CLinkForm* ShownForm(const std::string& name) const;
 
     qm::linkhost::AddinHost core_;
     std::unique_ptr<CAboutLinkDlg> about_;

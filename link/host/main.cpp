@@ -28,6 +28,16 @@ bool SameUser(qintptr fd) {
            cred.uid == getuid();
 }
 
+// Started from a toolbar button, the host has no terminal of its own: what
+// it tells the user also goes to its standard error, for whoever keeps that.
+class HostPrompter : public QtPrompter {
+  public:
+    qm::PromptAnswer message(const qm::PromptMessage& m) override {
+        std::fprintf(stderr, "qmlink: %s: %s\n", m.caption.c_str(), m.text.c_str());
+        return QtPrompter::message(m);
+    }
+};
+
 int HandOver(const QString& path, const std::string& command) {
     QLocalSocket socket;
     socket.connectToServer(path);
@@ -88,7 +98,7 @@ int main(int argc, char** argv) {
     }
     ::flock(lock, LOCK_UN);
 
-    QtPrompter prompter;
+    HostPrompter prompter;
     std::string error;
     auto hostOffice = qm::linkhost::ConnectHostOffice(office, error);
     if (!hostOffice) {
@@ -113,13 +123,12 @@ int main(int argc, char** argv) {
                     if (socket->bytesAvailable() > 256) socket->abort();
                     return;
                 }
-                const std::string macro = qm::linkhost::ParseRequest(socket->readLine(257).toStdString());
-                const auto known = qm::linkhost::CommandFromMacro(macro);
-                socket->write(known ? "ok\n" : "error unknown command\n");
+                const auto request = qm::linkhost::ParseHostRequest(socket->readLine(257).toStdString());
+                const std::string refused = request ? host.Drive(*request) : "not a request";
+                socket->write(refused.empty() ? QByteArray("ok\n")
+                                              : "error " + QByteArray::fromStdString(refused) + "\n");
                 socket->flush();
                 socket->disconnectFromServer();
-                // After the answer: a form may take a while to come up.
-                if (known) QTimer::singleShot(0, &host, [&host, c = *known] { host.Handle(c); });
             });
         }
     });

@@ -236,6 +236,43 @@ class TestLinkHost : public QObject {
         QCOMPARE(b.prompter.messages.size(), size_t(0));
     }
 
+    void scriptRequestsReachOnlyShownFormsAndUsableControls() {
+        using linkhost::HostRequest;
+        QVERIFY(!linkhost::ParseHostRequest("press frmConnect").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("press frmConnect cmdOK extra").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("press frm;Connect cmdOK").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("press  frmConnect cmdOK").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("select frmConnect lvwDMM 0").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("select frmConnect lvwDMM -1").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("select frmConnect lvwDMM 123456").has_value());
+        QVERIFY(!linkhost::ParseHostRequest("press " + std::string(65, 'a') + " cmdOK").has_value());
+        const auto select = linkhost::ParseHostRequest("select frmConnect lvwDMM 2\r\n");
+        QVERIFY(select && select->kind == HostRequest::Kind::Select && select->row == 2);
+        QCOMPARE(select->name, std::string("frmConnect"));
+        QCOMPARE(select->control, std::string("lvwDMM"));
+
+        Bench b;
+        auto ask = [&](const std::string& line) {
+            const auto r = linkhost::ParseHostRequest(line);
+            return r ? b.host->Drive(*r) : std::string("not a request");
+        };
+        QCOMPARE(ask("press frmConnect cmdOK"), std::string("frmConnect is not shown"));
+        QCOMPARE(ask("command DmmConnectTX35XX"), std::string());
+        QTRY_VERIFY(b.host->connectForm().isVisible());
+        QCOMPARE(ask("command DmmNothing"), std::string("unknown command"));
+        QCOMPARE(ask("press frmConnect cmdDisconnect"), std::string("cmdDisconnect is disabled"));
+        QCOMPARE(ask("press frmConnect lvwDMM"), std::string("lvwDMM is not a button"));
+        QCOMPARE(ask("select frmConnect cmdOK 1"), std::string("cmdOK is not a list"));
+        QCOMPARE(ask("select frmConnect lvwDMM 3"), std::string("no row 3"));
+        QCOMPARE(ask("press frmConnect cmdNothing"), std::string("no control cmdNothing on frmConnect"));
+        QCOMPARE(ask("select frmConnect lvwDMM 2"), std::string());
+        QCOMPARE(ask("press frmConnect cmdConnect"), std::string());
+        QTRY_COMPARE(b.host->connectForm().list()->lvwNow(), qint16(2));
+        QCOMPARE(ask("press frmConnect cmdOK"), std::string());
+        QTRY_VERIFY(!b.host->connectForm().isVisible());
+        QCOMPARE(b.host->core().connectedAddress(), std::string("USB0::0x1209::0x4101::SN000002::INSTR"));
+    }
+
     void anOfficeThatGoesAwayReleasesTheMeterOnce() {
         Bench b;
         b.host->core().Search();
