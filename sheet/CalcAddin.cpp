@@ -12,10 +12,13 @@
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XLayoutManager.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/task/XInteractionApprove.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/ucb/XCommandEnvironment.hpp>
@@ -400,6 +403,27 @@ SheetStatus NewDocumentFromTemplate(CalcOffice& office, const std::string& path,
         auto doc = desktop->loadComponentFromURL(U(url), "_blank", 0, args);
         if (!doc.is()) throw css::uno::RuntimeException(U("The office could not open " + path + "."));
     });
+}
+
+SheetResult<std::vector<OpenTextDocument>> OpenTextDocuments(CalcOffice& office) {
+    std::vector<OpenTextDocument> docs;
+    const SheetStatus s = Guard([&] {
+        auto desktop = office.impl()->connection->desktop;
+        if (!desktop.is()) throw css::uno::RuntimeException(U("The office is not connected."));
+        Reference<css::container::XEnumeration> e = desktop->getComponents()->createEnumeration();
+        while (e->hasMoreElements()) {
+            Reference<css::text::XTextDocument> text(e->nextElement(), UNO_QUERY);
+            if (!text.is()) continue;
+            OpenTextDocument d;
+            if (Reference<css::frame::XTitle> t(text, UNO_QUERY); t.is()) d.title = S(t->getTitle());
+            if (Reference<css::frame::XStorable> stored(text, UNO_QUERY); stored.is() && stored->hasLocation())
+                d.location = S(stored->getLocation());
+            d.text = S(text->getText()->getString());
+            docs.push_back(std::move(d));
+        }
+    });
+    if (!s) return s;
+    return docs;
 }
 
 SheetStatus RunToolbarMacro(CalcOffice& office, const CommandBarControl& control) {

@@ -59,6 +59,14 @@ struct OpenSpreadsheet {
 SheetResult<std::vector<OpenSpreadsheet>> OpenSpreadsheets(CalcOffice& office);
 // A new Writer document from a template (.ott, .dot).
 SheetStatus NewDocumentFromTemplate(CalcOffice& office, const std::string& path, bool hidden);
+
+struct OpenTextDocument {
+    std::string title;
+    std::string location;  // the file's URL; empty for a document never stored
+    std::string text;      // the body text
+};
+// The word-processor documents open in the office.
+SheetResult<std::vector<OpenTextDocument>> OpenTextDocuments(CalcOffice& office);
 // Runs a toolbar control's macro as its button does.
 SheetStatus RunToolbarMacro(CalcOffice& office, const CommandBarControl& control);
 // Whether the office still answers.
