@@ -147,7 +147,7 @@ void AddinHost::Save(const std::string& key, const std::string& value) {
 
 const std::vector<InstrumentRow>& AddinHost::Search() {
     if (loggingActive()) {
-        prompter_.warn(GetText("7000", host_texts::kBusy), host_texts::kProduct);
+        prompter_.warn(GetText(texts::kBusy), host_texts::kProduct);
         return rows_;
     }
     const std::string previous = connected_;
@@ -190,7 +190,7 @@ std::string AddinHost::connectedIdentity() const {
 
 bool AddinHost::MakeLoggingSheet(const SheetChoice& choice) {
     if (loggingActive()) {
-        prompter_.warn(GetText("7000", host_texts::kBusy), host_texts::kProduct);
+        prompter_.warn(GetText(texts::kBusy), host_texts::kProduct);
         return false;
     }
     auto made = office_.MakeSheet(choice);
@@ -285,7 +285,7 @@ bool AddinHost::Start() {
         return true;
     }
     if (!hasSheet()) {
-        prompter_.warn(GetText("7001", host_texts::kNoSheet), host_texts::kProduct);
+        prompter_.warn(GetText(texts::kNoSheet), host_texts::kProduct);
         return false;
     }
     if (engine_.wkSesn == 0) {
@@ -343,7 +343,7 @@ std::optional<std::string> AddinHost::SingleReading() {
         return std::nullopt;
     }
     if (loggingActive()) {
-        prompter_.warn(GetText("7000", host_texts::kBusy), host_texts::kProduct);
+        prompter_.warn(GetText(texts::kBusy), host_texts::kProduct);
         return std::nullopt;
     }
     // As a logging tick asks: "read?" without a line feed, one answer.
@@ -360,7 +360,7 @@ std::optional<std::string> AddinHost::SingleReading() {
         viClear(engine_.wkSesn);
     }
     if (answer.empty()) {
-        prompter_.warn(GetText("7002", host_texts::kNoAnswer), host_texts::kProduct);
+        prompter_.warn(GetText(texts::kNoAnswer), host_texts::kProduct);
         return std::nullopt;
     }
     const link::LoggedReading r = link::ParseLoggedAnswer(answer, true);
@@ -417,7 +417,7 @@ bool AddinHost::CheckOffice() {
     rows_.clear();
     connected_.clear();
     prepared_ = {};
-    prompter_.warn(GetText("7003", host_texts::kOfficeGone), host_texts::kProduct);
+    prompter_.warn(GetText(texts::kOfficeGone), host_texts::kProduct);
     return false;
 }
 

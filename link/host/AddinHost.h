@@ -13,6 +13,7 @@
 #include "config/DeviceSettingsPage.h"
 #include "link/Application.h"
 #include "link/host/HostOffice.h"
+#include "link/host/HostTexts.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/TextSource.h"
@@ -48,12 +49,6 @@ namespace host_texts {
 inline constexpr const char* kProduct = "Varnet QM-Link";
 inline constexpr const char* kSettingsInstalled =
     "The settings and language file of Varnet QM-Link was put in place:\n";
-inline constexpr const char* kNoSheet = "Choose where to log first (File Access).";
-inline constexpr const char* kOfficeGone =
-    "LibreOffice Calc was closed. Logging has stopped and the meter is released; "
-    "start Varnet QM-Link again from Calc's toolbar.";
-inline constexpr const char* kNoAnswer = "The meter did not answer.";
-inline constexpr const char* kBusy = "Logging runs: stop it first.";
 }  // namespace host_texts
 
 class AddinHost : public TextSource {
@@ -71,6 +66,7 @@ class AddinHost : public TextSource {
     // Language texts through the engine, the English default where the
     // settings file has no such key.
     std::string GetText(std::string_view key, std::string_view englishDefault) const override;
+    std::string GetText(const HostText& text) const { return GetText(text.key, text.english); }
     std::vector<std::string> Languages();
     int currentLanguage() const { return language_; }
     void ChooseLanguage(int index);

@@ -20,6 +20,7 @@
 #include "ui/QtIcons.h"
 
 using qm::linkhost::AddinHost;
+namespace texts = qm::linkhost::texts;
 
 namespace {
 
@@ -51,6 +52,7 @@ CLinkForm::CLinkForm(AddinHost& host, const char* name, QWidget* parent) : QDial
 }
 
 QString CLinkForm::T(const char* key, const char* english) const { return Q(host_.GetText(key, english)); }
+QString CLinkForm::T(const qm::linkhost::HostText& text) const { return Q(host_.GetText(text)); }
 
 // --- About ------------------------------------------------------------------------
 
@@ -124,10 +126,10 @@ CConnectDlg::CConnectDlg(AddinHost& host, QWidget* parent) : CLinkForm(host, "fr
 }
 
 void CConnectDlg::Refresh() {
-    setWindowTitle(T("7010", "Connect to Device"));
-    search_->setText(T("7011", "Search Again"));
+    setWindowTitle(T(texts::kConnectTitle));
+    search_->setText(T(texts::kSearchAgain));
     ok_->setText(T("07", "OK"));
-    cancel_->setText(T("7038", "Cancel"));
+    cancel_->setText(T(texts::kCancel));
     if (!host_.searched()) host_.Search();
     Fill();
 }
@@ -192,15 +194,15 @@ CFileAccessDlg::CFileAccessDlg(AddinHost& host, QWidget* parent) : CLinkForm(hos
 }
 
 void CFileAccessDlg::Refresh() {
-    setWindowTitle(T("7012", "File Access"));
-    newCalc_->setText(T("7013", "A new Calc document"));
-    openCalc_->setText(T("7014", "A new sheet in an open Calc document"));
-    xlsx_->setText(T("7015", "An .xlsx file"));
-    browse_->setText(T("7016", "Browse..."));
-    sheetLabel_->setText(T("7017", "Sheet name"));
+    setWindowTitle(T(texts::kFilesTitle));
+    newCalc_->setText(T(texts::kNewCalc));
+    openCalc_->setText(T(texts::kOpenCalc));
+    xlsx_->setText(T(texts::kXlsx));
+    browse_->setText(T(texts::kBrowse));
+    sheetLabel_->setText(T(texts::kSheetName));
     ok_->setText(T("07", "OK"));
-    cancel_->setText(T("7038", "Cancel"));
-    current_->setText(host_.hasSheet() ? T("7018", "Logging into:") + " " + Q(host_.workbookName()) : QString());
+    cancel_->setText(T(texts::kCancel));
+    current_->setText(host_.hasSheet() ? T(texts::kLoggingInto) + " " + Q(host_.workbookName()) : QString());
     const QString chosen = documents_->currentText();
     documents_->clear();
     for (const auto& title : host_.office().OpenDocuments()) documents_->addItem(Q(title));
@@ -218,7 +220,7 @@ bool CFileAccessDlg::Apply() {
         choice.kind = qm::linkhost::SheetChoice::Kind::Xlsx;
         choice.path = path_->text().trimmed().toStdString();
         if (choice.path.empty()) {
-            host_.prompter().warn(T("7015", "An .xlsx file").toStdString(), qm::linkhost::host_texts::kProduct);
+            host_.prompter().warn(T(texts::kXlsx).toStdString(), qm::linkhost::host_texts::kProduct);
             return false;
         }
     }
@@ -270,12 +272,12 @@ CSetupDlg::CSetupDlg(AddinHost& host, QWidget* parent) : CLinkForm(host, "frmFun
 CSetupDlg::~CSetupDlg() = default;
 
 void CSetupDlg::Refresh() {
-    setWindowTitle(T("7019", "Set up Instrument"));
+    setWindowTitle(T(texts::kSetupTitle));
     functionLabel_->setText(T("86", "Function"));
     rangeLabel_->setText(T("87", "Range"));
     set_->setText(T("93", "Submit"));
     get_->setText(T("94", "Get Multimeter Setting"));
-    close_->setText(T("7039", "Close"));
+    close_->setText(T(texts::kClose));
     page_->OnInitDialog();
     Show();
 }
@@ -284,7 +286,7 @@ void CSetupDlg::Show() {
     const qm::DeviceSettingsView v = page_->View();
     showing_ = true;
     device_->setText(v.noDevice ? T("1000", "No Device Connected")
-                                : T("7040", "Instrument:") + " " + Q(host_.connectedIdentity()));
+                                : T(texts::kInstrument) + " " + Q(host_.connectedIdentity()));
     auto fill = [](QComboBox* box, const qm::ComboView& view) {
         box->clear();
         for (const auto& e : view.entries) box->addItem(Q(e));
@@ -321,9 +323,9 @@ CReadingDlg::CReadingDlg(AddinHost& host, QWidget* parent) : CLinkForm(host, "fr
 }
 
 void CReadingDlg::Refresh() {
-    setWindowTitle(T("7020", "Get Single Reading"));
-    read_->setText(T("7021", "Read"));
-    close_->setText(T("7039", "Close"));
+    setWindowTitle(T(texts::kReadingTitle));
+    read_->setText(T(texts::kRead));
+    close_->setText(T(texts::kClose));
     const std::string identity = host_.connectedIdentity();
     device_->setText(identity.empty() ? T("1000", "No Device Connected") : Q(identity));
     read_->setEnabled(!identity.empty());
@@ -407,25 +409,25 @@ CLoggingChartsDlg::CLoggingChartsDlg(AddinHost& host, QWidget* parent)
 }
 
 void CLoggingChartsDlg::Refresh() {
-    setWindowTitle(T("7022", "Logging Charts"));
+    setWindowTitle(T(texts::kChartsTitle));
     readingsLabel_->setText(T("170", "Number of Readings"));
-    startLabel_->setText(T("7023", "Start"));
-    begin_->button(1)->setText(T("7024", "At once"));
-    begin_->button(2)->setText(T("7025", "At time (yyyy/mm/dd hh:nn:ss)"));
-    begin_->button(3)->setText(T("7026", "On the external trigger"));
-    stopLabel_->setText(T("7027", "Stop"));
-    stop_->button(1)->setText(T("7028", "After the number of readings"));
-    stop_->button(2)->setText(T("7029", "After this time (hours, minutes, seconds)"));
-    stop_->button(3)->setText(T("7030", "Only with STOP"));
-    chartLabel_->setText(T("7031", "Chart"));
-    chart_->button(0)->setText(T("7032", "None"));
-    chart_->button(1)->setText(T("7033", "All readings"));
-    chart_->button(2)->setText(T("7034", "Strip chart"));
-    inSheet_->setText(T("7035", "On the data sheet"));
-    pointsLabel_->setText(T("7036", "Strip chart window (readings)"));
-    intervalLabel_->setText(T("7037", "Interval (ms)"));
+    startLabel_->setText(T(texts::kStart));
+    begin_->button(1)->setText(T(texts::kAtOnce));
+    begin_->button(2)->setText(T(texts::kAtTime));
+    begin_->button(3)->setText(T(texts::kOnTrigger));
+    stopLabel_->setText(T(texts::kStop));
+    stop_->button(1)->setText(T(texts::kAfterReadings));
+    stop_->button(2)->setText(T(texts::kAfterTime));
+    stop_->button(3)->setText(T(texts::kOnlyWithStop));
+    chartLabel_->setText(T(texts::kChart));
+    chart_->button(0)->setText(T(texts::kNoChart));
+    chart_->button(1)->setText(T(texts::kAllReadings));
+    chart_->button(2)->setText(T(texts::kStripChart));
+    inSheet_->setText(T(texts::kOnDataSheet));
+    pointsLabel_->setText(T(texts::kStripWindow));
+    intervalLabel_->setText(T(texts::kInterval));
     ok_->setText(T("07", "OK"));
-    cancel_->setText(T("7038", "Cancel"));
+    cancel_->setText(T(texts::kCancel));
     const qm::linkhost::LoggingParameters p = host_.LoadParameters();
     readings_->setText(QString::number(p.readings));
     if (auto* b = begin_->button(p.begin)) b->setChecked(true);

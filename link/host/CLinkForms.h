@@ -31,6 +31,7 @@ class CLinkForm : public QDialog {
 
   protected:
     QString T(const char* key, const char* english) const;
+    QString T(const qm::linkhost::HostText& text) const;
     qm::linkhost::AddinHost& host_;
 };
 
