@@ -26,6 +26,8 @@ constexpr const char* kColumnTitles[kColumns] = {"Instrument", "Name", "Manufact
 // an inch, and the gap the last column leaves before the list's edge.
 constexpr int kMinColumnTwips = 1440;
 constexpr int kLastColumnGapTwips = 60;
+// The address of a USB meter, as the list's smallest width must show it.
+constexpr const char* kTypicalAddress = "USB0::0x1209::0x4101::SN000001::INSTR";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -126,13 +128,24 @@ DMMListQM::DMMListQM(QWidget* parent) : QWidget(parent), rules_(std::make_unique
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame_);
 
-    // The first three columns at least an inch, wide enough for their titles.
+    // The first three columns at least an inch, wide enough for their titles
+    // and for what the control itself writes there.
     const QFontMetrics fm(list_->header()->font());
+    const QFontMetrics cells(list_->font());
     const int padding = list_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list_) * 2 + 8;
     const int minimum = TwipsToPixels(this, kMinColumnTwips);
-    list_->setColumnWidth(0, std::max(minimum, fm.horizontalAdvance(kColumnTitles[0]) + padding + 20));
+    const int icon = list_->iconSize().width() + 4;
+    list_->setColumnWidth(0, std::max({minimum, fm.horizontalAdvance(kColumnTitles[0]) + padding + icon,
+                                       cells.horizontalAdvance(qm::listctl::kInstrumentText) + padding + icon}));
     list_->setColumnWidth(1, std::max(minimum, fm.horizontalAdvance(kColumnTitles[1]) + padding));
-    list_->setColumnWidth(2, std::max(minimum, fm.horizontalAdvance(kColumnTitles[2]) + padding));
+    list_->setColumnWidth(2, std::max({minimum, fm.horizontalAdvance(kColumnTitles[2]) + padding,
+                                       cells.horizontalAdvance(qm::listctl::kNoIdentity) + padding}));
+    // At its smallest the list still shows a USB meter's whole address.
+    int fixed = 0;
+    for (int c = 0; c < kColumns - 1; ++c) fixed += list_->columnWidth(c);
+    const int frame = list_->frameWidth() * 2 + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    list_->setMinimumWidth(fixed + cells.horizontalAdvance(QString::fromLatin1(kTypicalAddress)) + padding +
+                           TwipsToPixels(this, kLastColumnGapTwips) + frame);
 
     QObject::connect(connect_, &QPushButton::clicked, this, &DMMListQM::OnConnect);
     QObject::connect(disconnect_, &QPushButton::clicked, this, &DMMListQM::OnDisconnect);

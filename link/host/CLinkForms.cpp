@@ -158,6 +158,7 @@ CFileAccessDlg::CFileAccessDlg(AddinHost& host, QWidget* parent) : CLinkForm(hos
     xlsx_ = Named(new QRadioButton(this), "optXlsx");
     documents_ = Named(new QComboBox(this), "cboDocuments");
     path_ = Named(new QLineEdit(this), "txtPath");
+    path_->setMinimumWidth(path_->fontMetrics().averageCharWidth() * 32);  // room for a path
     browse_ = Button(this, "cmdBrowse");
     sheetLabel_ = Named(new QLabel(this), "lblSheet");
     sheetName_ = Named(new QLineEdit(QStringLiteral("QM-Link"), this), "txtSheet");
@@ -347,6 +348,7 @@ CLoggingChartsDlg::CLoggingChartsDlg(AddinHost& host, QWidget* parent)
     auto group = [this](std::initializer_list<std::pair<const char*, int>> options, QWidget* box) {
         auto* g = new QButtonGroup(this);
         auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);  // the options line up with their caption
         for (const auto& [name, id] : options) {
             auto* r = Named(new QRadioButton(box), name);
             g->addButton(r, id);

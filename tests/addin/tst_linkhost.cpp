@@ -13,36 +13,11 @@
 #include "link/host/CLinkHost.h"
 #include "link/host/HostSocket.h"
 #include "listctl/DMMListQM.h"
-#include "sheet/RecordingSheet.h"
-#include "tests/link/LinkTestSupport.h"
+#include "tests/addin/LinkHostBench.h"
 
 using namespace qm;
 
 namespace {
-
-class RecordingOffice : public linkhost::HostOffice {
-  public:
-    std::vector<std::string> OpenDocuments() override { return {"Untitled 1"}; }
-    sheet::SheetResult<linkhost::PreparedSheet> MakeSheet(const linkhost::SheetChoice& choice) override {
-        choices.push_back(choice);
-        linkhost::PreparedSheet p;
-        p.app = app;
-        p.sheet = sheet;
-        p.workbookName = "Untitled 1";
-        p.addScrollBar = [this](const std::string& name, sheet::CellRef) {
-            sheet->scrollBars[name] = {};
-            return sheet::SheetStatus::Ok();
-        };
-        return p;
-    }
-    bool Alive() override { return alive; }
-
-    std::shared_ptr<sheet::Recording> log = std::make_shared<sheet::Recording>();
-    std::shared_ptr<sheet::RecordingApp> app = std::make_shared<sheet::RecordingApp>(log);
-    std::shared_ptr<sheet::RecordingSheet> sheet = std::make_shared<sheet::RecordingSheet>(log, "QM-Link");
-    std::vector<linkhost::SheetChoice> choices;
-    bool alive = true;
-};
 
 template <class W>
 W* Child(QWidget& parent, const char* name) {
@@ -57,28 +32,7 @@ void Click(QWidget& form, const char* name) { QTest::mouseClick(Child<QPushButto
 
 class TestLinkHost : public QObject {
     Q_OBJECT
-
-    struct Bench {
-        test::LinkDocs docs;
-        test::SimulatedBench bench;
-        test::ScriptedPrompter prompter;
-        RecordingOffice office;
-        std::unique_ptr<CLinkHost> host;
-        Bench() {
-            bench.UseTable(test::LinkTable());
-            host = std::make_unique<CLinkHost>(prompter, bench.clock, office);
-        }
-        // Virtual time through the engine's own timer.
-        void RunToEnd() {
-            auto& engine = host->core().engine();
-            for (int guard = 0; engine.LoggingActive() && guard < 100000; ++guard) {
-                const auto next = engine.NextTickIn();
-                if (!next) break;
-                bench.clock.advance(*next);
-                host->core().Tick();
-            }
-        }
-    };
+    using Bench = test::LinkHostBench;
 
   private slots:
     void everyToolbarMacroReachesACommand() {
@@ -122,17 +76,6 @@ class TestLinkHost : public QObject {
         auto& engine = b.host->core().engine();
         QVERIFY(engine.wkSesn != 0);
         QCOMPARE(b.host->core().connectedAddress(), std::string("USB0::0x1209::0x4101::SN000002::INSTR"));
-        // Pictures for the documentation, when asked for.
-        if (qEnvironmentVariableIsSet("QM_SHOTS")) {
-            const QString dir = qEnvironmentVariable("QM_SHOTS");
-            b.host->Handle(linkhost::HostCommand::Connect);
-            b.host->connectForm().grab().save(dir + "/qm-link-connect-en.png");
-            b.host->Handle(linkhost::HostCommand::Chart);
-            b.host->charts().adjustSize();
-            b.host->charts().grab().save(dir + "/qm-link-charts-en.png");
-            b.host->charts().hide();
-        }
-
         // Opened again (and after a new search) the connected meter keeps its mark.
         b.host->Handle(linkhost::HostCommand::Connect);
         QCOMPARE(form.list()->lvwNow(), qint16(2));
@@ -294,7 +237,7 @@ class TestLinkHost : public QObject {
     void firstStartPutsTheSettingsFileInPlaceAndSaysSo() {
         test::LinkDocs docs(/*withSettings=*/false);
         test::ScriptedPrompter prompter;
-        RecordingOffice office;
+        test::RecordingHostOffice office;
         linkhost::AddinHost host(prompter, systemClock(), office);
         QVERIFY(host.EnsureSettingsFile());
         QVERIFY(std::filesystem::is_regular_file(docs.settings()));
