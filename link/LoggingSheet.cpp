@@ -21,9 +21,10 @@ sheet::SheetStatus LayOutLoggingSheet(sheet::Worksheet& sheet, std::optional<std
     const sheet::CellValue headings[] = {std::string("Time"), std::string("Reading"),
                                          std::string("Second reading")};
     sheet::SheetStatus s = sheet.WriteRow(1, headings);
-    // Column E names what the engine writes beside it in column F.
+    // Column E names what the engine writes beside it in column F (short
+    // words: a longer one would be cut off by the value beside it).
     const std::pair<int, const char*> captions[] = {
-        {1, "Start"}, {3, "Stop"}, {4, "Readings"}, {6, "Shown up to"}, {8, "Chart window"}};
+        {1, "Start"}, {3, "Stop"}, {4, "Readings"}, {6, "Shown up to"}, {8, "Points"}};
     std::vector<sheet::CellWrite> cells;
     for (const auto& [row, text] : captions) cells.push_back(Cell(row, 5, std::string(text)));
     if (chartWindow) cells.push_back(Cell(8, 6, static_cast<double>(*chartWindow)));

@@ -110,7 +110,7 @@ class TestLinkHost : public QObject {
         QCOMPARE(b.office.choices.size(), size_t(1));
         QCOMPARE(b.office.choices[0].sheetName, std::string("Run 1"));
         QCOMPARE(b.office.sheet->Text("A1"), std::string("Time"));
-        QCOMPARE(b.office.sheet->Text("E8"), std::string("Chart window"));
+        QCOMPARE(b.office.sheet->Text("E8"), std::string("Points"));
         QVERIFY(b.office.sheet->scrollBars.count("Scroll Bar 1") && b.office.sheet->scrollBars.count("Scroll Bar 2"));
         const auto& bar = b.office.app->commandBars.at("Varnet QM-Link");
         // The engine leaves START disabled; with a sheet and a meter the add-in offers it.
