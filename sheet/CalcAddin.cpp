@@ -370,15 +370,25 @@ SheetResult<std::vector<ToolbarInfo>> DocumentToolbars(CalcDocument& document) {
     return bars;
 }
 
+namespace {
+
+// Each document open in the office, in the office's order (inside Guard).
+template <class Each>
+void ForEachDocument(CalcOffice& office, Each each) {
+    auto desktop = office.impl()->connection->desktop;
+    if (!desktop.is()) throw css::uno::RuntimeException(U("The office is not connected."));
+    Reference<css::container::XEnumeration> e = desktop->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) each(e->nextElement());
+}
+
+}  // namespace
+
 SheetResult<std::vector<OpenSpreadsheet>> OpenSpreadsheets(CalcOffice& office) {
     std::vector<OpenSpreadsheet> docs;
     const SheetStatus s = Guard([&] {
-        auto desktop = office.impl()->connection->desktop;
-        if (!desktop.is()) throw css::uno::RuntimeException(U("The office is not connected."));
-        Reference<css::container::XEnumeration> e = desktop->getComponents()->createEnumeration();
-        while (e->hasMoreElements()) {
-            Reference<css::lang::XComponent> component(e->nextElement(), UNO_QUERY);
-            if (!IsSpreadsheet(component)) continue;
+        ForEachDocument(office, [&](const Any& element) {
+            Reference<css::lang::XComponent> component(element, UNO_QUERY);
+            if (!IsSpreadsheet(component)) return;
             auto impl = std::make_shared<CalcDocument::Impl>();
             impl->connection = office.impl()->connection;
             impl->component = component;
@@ -386,7 +396,7 @@ SheetResult<std::vector<OpenSpreadsheet>> OpenSpreadsheets(CalcOffice& office) {
             impl->version = office.Version();
             auto doc = std::make_shared<CalcDocument>(impl);
             docs.push_back({doc->Title(), doc});
-        }
+        });
     });
     if (!s) return s;
     return docs;
@@ -408,19 +418,16 @@ SheetStatus NewDocumentFromTemplate(CalcOffice& office, const std::string& path,
 SheetResult<std::vector<OpenTextDocument>> OpenTextDocuments(CalcOffice& office) {
     std::vector<OpenTextDocument> docs;
     const SheetStatus s = Guard([&] {
-        auto desktop = office.impl()->connection->desktop;
-        if (!desktop.is()) throw css::uno::RuntimeException(U("The office is not connected."));
-        Reference<css::container::XEnumeration> e = desktop->getComponents()->createEnumeration();
-        while (e->hasMoreElements()) {
-            Reference<css::text::XTextDocument> text(e->nextElement(), UNO_QUERY);
-            if (!text.is()) continue;
+        ForEachDocument(office, [&](const Any& element) {
+            Reference<css::text::XTextDocument> text(element, UNO_QUERY);
+            if (!text.is()) return;
             OpenTextDocument d;
             if (Reference<css::frame::XTitle> t(text, UNO_QUERY); t.is()) d.title = S(t->getTitle());
             if (Reference<css::frame::XStorable> stored(text, UNO_QUERY); stored.is() && stored->hasLocation())
                 d.location = S(stored->getLocation());
             d.text = S(text->getText()->getString());
             docs.push_back(std::move(d));
-        }
+        });
     });
     if (!s) return s;
     return docs;

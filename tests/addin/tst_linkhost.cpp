@@ -13,18 +13,14 @@
 #include "link/host/CLinkHost.h"
 #include "link/host/HostSocket.h"
 #include "listctl/DMMListQM.h"
+#include "tests/support/FindChild.h"
 #include "tests/addin/LinkHostBench.h"
 
 using namespace qm;
 
 namespace {
 
-template <class W>
-W* Child(QWidget& parent, const char* name) {
-    W* w = parent.findChild<W*>(name);
-    if (!w) qFatal("no child %s", name);
-    return w;
-}
+using qm::test::Child;
 
 void Click(QWidget& form, const char* name) { QTest::mouseClick(Child<QPushButton>(form, name), Qt::LeftButton); }
 

@@ -9,15 +9,11 @@
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
 #include "listctl/DMMListQM.h"
+#include "tests/support/FindChild.h"
 
 namespace {
 
-template <class W>
-W* Child(QWidget& parent, const char* name) {
-    W* w = parent.findChild<W*>(name);
-    if (!w) qFatal("no child %s", name);
-    return w;
-}
+using qm::test::Child;
 
 QImage IconImage(const QIcon& icon) { return icon.pixmap(16, 16).toImage(); }
 

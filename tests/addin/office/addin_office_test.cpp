@@ -116,13 +116,10 @@ class AddinOffice : public ::testing::Test {
                  {"QM_LINK_HIDDEN", "1"}})
             ::setenv(name, value.c_str(), 1);
         pipe_ = "qm_addin_test_" + std::to_string(::getpid());
-        auto started = test::StartTestOffice(pipe_);
-        if (started) office_ = started.value();
-        else startError_ = started.description();
+        test::StartSuiteOffice(pipe_, office_, startError_);
     }
     static void TearDownTestSuite() {
-        if (office_) office_->Shutdown();
-        office_.reset();
+        test::EndSuiteOffice(office_);
         delete folder_;
         folder_ = nullptr;
     }
