@@ -88,28 +88,21 @@ int main(int argc, char** argv) {
         const int handed = HandOver(path, command);
         if (handed >= 0) return handed;
     }
-    QLocalServer server;
-    server.setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(path);
-    if (!server.listen(path)) {
-        std::fprintf(stderr, "qmlink: cannot listen on %s: %s\n", qPrintable(path),
-                     qPrintable(server.errorString()));
-        return 1;
-    }
-    ::flock(lock, LOCK_UN);
-
+    // The office first, still holding the lock: a qmlink started meanwhile
+    // waits, then hands its command to this one once it listens.
     HostPrompter prompter;
     std::string error;
     auto hostOffice = qm::linkhost::ConnectHostOffice(office, error);
     if (!hostOffice) {
+        ::flock(lock, LOCK_UN);
         prompter.error("LibreOffice could not be reached: " + error, qm::linkhost::host_texts::kProduct);
         return 1;
     }
     CLinkHost host(prompter, qm::systemClock(), *hostOffice);
     QObject::connect(&host, &CLinkHost::officeGone, &app, &QCoreApplication::quit);
-    host.core().EnsureSettingsFile();
-    host.core().Languages();
 
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(&server, &QLocalServer::newConnection, &app, [&] {
         while (QLocalSocket* socket = server.nextPendingConnection()) {
             if (!SameUser(socket->socketDescriptor())) {
@@ -132,6 +125,17 @@ int main(int argc, char** argv) {
             });
         }
     });
+    QLocalServer::removeServer(path);
+    if (!server.listen(path)) {
+        std::fprintf(stderr, "qmlink: cannot listen on %s: %s\n", qPrintable(path),
+                     qPrintable(server.errorString()));
+        return 1;
+    }
+    ::flock(lock, LOCK_UN);
+
+    // A first start's message may take a while: requests are served meanwhile.
+    host.core().EnsureSettingsFile();
+    host.core().Languages();
     if (!command.empty()) QTimer::singleShot(0, &host, [&host, command] { host.HandleMacro(command); });
     return app.exec();
 }
