@@ -293,6 +293,11 @@ bool AddinHost::Start() {
         return false;
     }
     const LoggingParameters& p = parameters();
+    // Values kept in the file may have been edited there: the form's checks hold for them too.
+    if (auto problem = CheckParameters(p)) {
+        prompter_.warn(*problem, host_texts::kProduct);
+        return false;
+    }
     engine_.SetSheet(prepared_.sheet);
     // F8: the strip chart's window; F1: the start, which the stop time counts from.
     const sheet::CellWrite f8{{8, 6}, static_cast<double>(p.points)};

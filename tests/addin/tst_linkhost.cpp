@@ -173,6 +173,18 @@ class TestLinkHost : public QObject {
         QCOMPARE(b.office.sheet->Number("F4"), 4.0);
         QCOMPARE(b.office.sheet->Text("B6"), std::string());
         QCOMPARE(b.prompter.messages.size(), size_t(0));
+
+        // A value edited in the file to one the form refuses: no run, and the reason.
+        test::LinkHostBench edited;
+        edited.docs.WriteSettings("[Information]\nInterval=0\n");
+        auto& host = edited.host->core();
+        host.Search();
+        host.ConnectAddress("USB0::0x1209::0x4101::SN000001::INSTR");
+        QVERIFY(host.MakeLoggingSheet({}));
+        QVERIFY(!host.Start());
+        QVERIFY(!host.loggingActive());
+        QCOMPARE(edited.prompter.messages.size(), size_t(1));
+        QVERIFY(edited.prompter.last().text.find("interval") != std::string::npos);
     }
 
     void scriptRequestsReachOnlyShownFormsAndUsableControls() {
