@@ -8,12 +8,14 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "cli/CliCommands.h"
 #include "link/Application.h"
 #include "link/DateSerial.h"
 #include "link/LinkSettings.h"
+#include "link/LoggingSheet.h"
 #include "platform/Clock.h"
 #include "sheet/SheetTargets.h"
 
@@ -201,22 +203,11 @@ int LogCommand(const std::vector<std::string>& args) {
     sheet::LogTarget& target = opened.value();
     std::fprintf(stderr, "Logging %s into %s\n", app.m_IDNbuff.c_str(), target.description.c_str());
 
-    // The sheet as the add-in's template has it: headings naming the
-    // series, the strip-chart window and, for the strip chart, its scroll bars.
-    const sheet::CellValue headings[] = {std::string("Time"), std::string("Reading"),
-                                         std::string("Second reading")};
-    (void)target.sheet->WriteRow(1, headings);
-    const double now = link::ToSerial(systemClock().wallNow());
-    sheet::CellWrite setup[2];
-    setup[0].cell = {1, 6};
-    setup[0].value.emplace<sheet::DateTime>(sheet::DateTime{now});
-    setup[1].cell = {8, 6};
-    setup[1].value.emplace<double>(static_cast<double>(o.points));
-    (void)target.sheet->WriteCells({setup, o.points >= 0 ? 2u : 1u});
-    if (o.chart == 2) {
-        (void)target.addScrollBar("Scroll Bar 1", {10, 6});
-        (void)target.addScrollBar("Scroll Bar 2", {12, 6});
-    }
+    // The sheet as the add-in lays it out, started now.
+    const auto window = o.points >= 0 ? std::optional<std::int32_t>(static_cast<std::int32_t>(o.points))
+                                      : std::nullopt;
+    (void)link::LayOutLoggingSheet(*target.sheet, window, target.addScrollBar);
+    (void)link::WriteRunStart(*target.sheet, link::ToSerial(systemClock().wallNow()));
 
     // The members in the order the add-in calls them.
     app.SetApp(target.app);

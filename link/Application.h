@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
@@ -127,6 +128,9 @@ class Application {
     int ReadingsLogged() const;
     // Cell of identity table row i (0..255), column 0..3; empty outside.
     std::string IdentityCell(int row, int column) const;
+    // The add-in's command bar as the engine last set it (the add-in sets
+    // some states of its own on the same bar).
+    std::vector<sheet::CommandBarControl> CommandBarControls() const;
 
   private:
     std::shared_ptr<EngineState> engine_;

@@ -141,5 +141,8 @@ bool Application::LoggingActive() const { return engine_->active; }
 bool Application::Running() const { return engine_->running; }
 int Application::RowCounter() const { return engine_->rowCounter; }
 int Application::ReadingsLogged() const { return engine_->readingsLogged; }
+std::vector<sheet::CommandBarControl> Application::CommandBarControls() const {
+    return {engine_->controls.begin(), engine_->controls.end()};
+}
 
 }  // namespace qm::link

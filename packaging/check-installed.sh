@@ -58,6 +58,39 @@ if [ -x "$prefix/bin/QM_TOOL" ]; then
   done
 fi
 
+# The link engine and the add-in: the extension, and with a window the host,
+# the list control with its Designer plugin, and the menu entry; Load and
+# addinclean where the build has the office's backend.
+need_file share/qm_tool/QMLINKTX42.oxt
+oxt="$prefix/share/qm_tool/QMLINKTX42.oxt"
+[ "$(head -c 2 "$oxt")" = "PK" ] || fail "not a zip: $oxt"
+for entry in META-INF/manifest.xml description.xml QMLink/script.xlb QMLink/Link.xba; do
+  grep -aqF "$entry" "$oxt" || fail "$oxt holds no $entry"
+done
+need_file lib/qm_tool/libDMMLinkQM.so.1
+with_addin=0
+if [ "$with_window" = 1 ]; then
+  for program in qmlink; do
+    [ -x "$prefix/bin/$program" ] || fail "missing program $prefix/bin/$program"
+  done
+  need_file lib/qm_tool/libDMMSearchQM.so.1
+  need_file lib/qt6/plugins/designer/libDMMListQMPlugin.so
+  entry="$prefix/share/applications/qm_link.desktop"
+  [ -f "$entry" ] || fail "missing menu entry $entry"
+  grep -qx 'Name=Varnet QM-Link' "$entry" && grep -qx 'Exec=Load QMLINKTX42.oxt' "$entry" ||
+    fail "menu entry $entry does not run Load with the add-in"
+  if [ -x "$prefix/bin/Load" ]; then
+    with_addin=1
+    [ -x "$prefix/bin/addinclean" ] || fail "missing program $prefix/bin/addinclean"
+  fi
+  # Every library of the installed programs and of the plugin is found.
+  for file in bin/qmlink bin/Load bin/addinclean lib/qt6/plugins/designer/libDMMListQMPlugin.so; do
+    [ -e "$prefix/$file" ] || continue
+    missing=$(ldd "$prefix/$file" | grep 'not found' || true)
+    [ -z "$missing" ] || fail "$prefix/$file: $missing"
+  done
+fi
+
 # Run the installed programs from a scratch folder, with nothing pointing
 # them at the source or build tree.
 scratch=$(mktemp -d)
@@ -86,5 +119,46 @@ if [ "$with_window" = 1 ]; then
   if grep -q 'QM_TOOL.ini' "$scratch/tool.err"; then
     fail "installed QM_TOOL did not find its language file: $(cat "$scratch/tool.err")"
   fi
+fi
+if [ "$with_window" = 1 ]; then
+  run "$prefix/bin/qmlink" --help >"$scratch/qmlink.out" 2>&1 ||
+    fail "installed qmlink --help failed: $(cat "$scratch/qmlink.out")"
+fi
+
+# Load as the menu entry runs it, a Writer template, and addinclean, against
+# a headless office of their own (a throw-away profile, a private pipe; every
+# wait bounded, the office ended however the check ends).
+template="$(dirname "$0")/../tests/data/addin/qm-link-template.ott"
+if [ "$with_addin" = 1 ] && [ -x /usr/lib/libreoffice/program/soffice ] && [ -f "$template" ]; then
+  cp "$template" "$scratch/"
+  chmod 0644 "$scratch/qm-link-template.ott"
+  pipe="qm_check_installed_$$"
+  # The office leads a process group of its own, whose number it notes.
+  office_cmd=(env HOME="$scratch" setsid sh -c 'echo $$ > "$0"; exec "$@"' "$scratch/office.pid"
+              /usr/lib/libreoffice/program/soffice --headless --invisible --norestore --nologo
+              --nodefault --nolockcheck "--accept=pipe,name=$pipe;urp;"
+              "-env:UserInstallation=file://$scratch/office-profile")
+  if [ -n "$as_user" ]; then
+    (cd "$scratch" && runuser -u "$as_user" -- "${office_cmd[@]}" >/dev/null 2>&1 &)
+  else
+    (cd "$scratch" && "${office_cmd[@]}" >/dev/null 2>&1 &)
+  fi
+  end_office() {
+    # A check that failed at once may end before the office noted its number.
+    for _ in $(seq 50); do [ -s "$scratch/office.pid" ] && break; sleep 0.1; done
+    [ -s "$scratch/office.pid" ] && kill -KILL -- -"$(cat "$scratch/office.pid")" 2>/dev/null
+    return 0
+  }
+  trap 'end_office; rm -rf $scratch $cleanup_prefix' EXIT
+  office_run() {
+    run env QM_LINK_OFFICE="pipe,name=$pipe" QM_LINK_HIDDEN=1 timeout 120 "$@"
+  }
+  office_run "$prefix/bin/Load" QMLINKTX42.oxt >"$scratch/load.out" 2>&1 ||
+    fail "installed Load QMLINKTX42.oxt failed: $(cat "$scratch/load.out")"
+  office_run "$prefix/bin/Load" "$scratch/qm-link-template.ott" >"$scratch/load.out" 2>&1 ||
+    fail "installed Load with a Writer template failed: $(cat "$scratch/load.out")"
+  office_run "$prefix/bin/addinclean" >"$scratch/clean.out" 2>&1 ||
+    fail "installed addinclean failed: $(cat "$scratch/clean.out")"
+  end_office
 fi
 echo "check-installed: $prefix is complete${as_user:+ (programs run as $as_user)}"

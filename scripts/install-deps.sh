@@ -6,10 +6,11 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins
+  qt6-tools-dev libqt6opengl6-dev
   fonts-noto-cjk fonts-dejavu-core
   clang libclang-rt-14-dev
   tigervnc-standalone-server
-  libreoffice-calc-nogui libreoffice-dev libreoffice-dev-common libxlsxwriter-dev libminizip-dev
+  libreoffice-calc-nogui libreoffice-writer-nogui libreoffice-dev libreoffice-dev-common libxlsxwriter-dev libminizip-dev
 )
 missing=()
 for p in "${packages[@]}"; do

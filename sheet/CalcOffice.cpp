@@ -68,7 +68,7 @@ SheetResult<Reference<css::uno::XComponentContext>> LocalContext() {
         std::signal(SIGPIPE, SIG_IGN);
     const SheetStatus s = Guard([&] {
         rtl::Bootstrap::set("URE_BOOTSTRAP",
-                            "vnd.sun.star.pathname:" QM_LO_PROGRAM_DIR "/fundamentalrc");
+                            U("vnd.sun.star.pathname:" + OfficeProgramDir() + "/fundamentalrc"));
         context = cppu::defaultBootstrap_InitialComponentContext();
     });
     if (!s) return s;
@@ -115,21 +115,17 @@ pid_t SpawnOffice(const std::vector<std::string>& args, bool dieWithUs) {
 
 }  // namespace
 
-struct CalcOffice::Impl {
-    std::shared_ptr<Connection> connection = std::make_shared<Connection>();
-    pid_t pid = 0;
-    std::string profileDir;
-    bool removeProfile = false;
-    bool leaveRunning = false;  // a visible office stays with its user
-    bool shutDown = false;
-    std::string version;
-};
-
 CalcOffice::CalcOffice(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 CalcOffice::~CalcOffice() { Shutdown(); }
 
 std::string CalcOffice::UrlFor(const std::string& accept) { return NormalisedUrl(accept); }
+
+bool UnoRuntimeReady(std::string* why) {
+    auto local = LocalContext();
+    if (!local && why) *why = local.description();
+    return local.ok();
+}
 
 namespace {
 
@@ -171,6 +167,9 @@ SheetStatus ResolveUntil(CalcOffice::Impl& impl, const std::string& url,
             int status = 0;
             if (waitpid(impl.pid, &status, WNOHANG) == impl.pid) {
                 impl.pid = 0;
+                // An office that already ran for this profile took the request
+                // (and opens the pipe); the process started here has ended.
+                if (impl.handOver && WIFEXITED(status) && WEXITSTATUS(status) == 0) continue;
                 if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartRequested)
                     return SheetStatus::Fail(kRestartText);
                 return SheetStatus::Fail("The office ended while starting (status " +
@@ -190,7 +189,7 @@ SheetResult<std::shared_ptr<CalcOffice>> CalcOffice::Start(const CalcStartOption
     auto impl = std::make_shared<Impl>();
     const std::string pipe = options.pipeName.empty() ? UniquePipeName() : options.pipeName;
     const std::string accept = "pipe,name=" + pipe + ";urp;";
-    std::vector<std::string> args = {QM_LO_PROGRAM_DIR "/soffice.bin", "--nologo", "--norestore",
+    std::vector<std::string> args = {OfficeProgramDir() + "/soffice.bin", "--nologo", "--norestore",
                                      "--nodefault", "--nolockcheck", "--nofirststartwizard",
                                      "--accept=" + accept};
     if (options.headless) {
@@ -205,6 +204,7 @@ SheetResult<std::shared_ptr<CalcOffice>> CalcOffice::Start(const CalcStartOption
         args.push_back("-env:UserInstallation=file://" + fs::absolute(options.profileDir).string());
     }
     impl->leaveRunning = !options.headless;
+    impl->handOver = options.handOver;
     auto office = std::shared_ptr<CalcOffice>(new CalcOffice(impl));
     const auto deadline = std::chrono::steady_clock::now() + options.startTimeout;
     SheetStatus s;

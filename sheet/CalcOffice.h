@@ -22,7 +22,20 @@ struct CalcStartOptions {
     // The office listens on this local pipe; empty picks a unique name.
     std::string pipeName;
     std::chrono::milliseconds startTimeout{60000};
+    // An office that already runs with this profile may take the request:
+    // the process started here then ends at once, and the office that ran
+    // before opens the pipe (and is left running).
+    bool handOver = false;
 };
+
+// The office's program folder: $QM_LO_PROGRAM_DIR when set, else the one
+// this build was made against.
+std::string OfficeProgramDir();
+// Whether an office with Calc is installed there; `why` says what is missing.
+bool CalcInstalled(std::string* why = nullptr);
+// Whether this process can start its UNO runtime (it reads the office's
+// bootstrap files); `why` says what failed.
+bool UnoRuntimeReady(std::string* why = nullptr);
 
 class CalcDocument;
 
@@ -54,6 +67,8 @@ class CalcOffice {
     std::string Version();
 
     struct Impl;
+    // For the backend's own files (the type is opaque elsewhere).
+    const std::shared_ptr<Impl>& impl() const { return impl_; }
 
   private:
     explicit CalcOffice(std::shared_ptr<Impl> impl);
@@ -72,6 +87,13 @@ class CalcDocument : public SpreadsheetApp {
     // Adds a form scroll bar of that name on a sheet (what the add-in's
     // template carries; a host that builds its sheet itself adds them).
     SheetStatus AddScrollBar(int sheetIndex, const std::string& name, CellRef anchor);
+    // A new sheet after the last one (its name made unique with " 2", " 3",
+    // ... when taken); its index.
+    SheetResult<int> AddSheet(const std::string& name);
+    // The document's title as its window shows it.
+    std::string Title();
+    // The document is still open in a reachable office.
+    bool Alive();
 
     std::string Version() override;
     SheetStatus SetStatusBar(const std::string& text) override;
@@ -93,6 +115,7 @@ class CalcDocument : public SpreadsheetApp {
 
     struct Impl;
     explicit CalcDocument(std::shared_ptr<Impl> impl);
+    const std::shared_ptr<Impl>& impl() const { return impl_; }
 
   private:
     std::shared_ptr<Impl> impl_;

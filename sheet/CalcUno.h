@@ -3,6 +3,7 @@
 // cppumaker. Only the Calc backend's .cpp files include this.
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sheet/CalcOffice.h"
 
@@ -38,6 +40,11 @@ inline std::string S(const rtl::OUString& s) {
 // into a failed status with the office's own description.
 SheetStatus Guard(const std::function<void()>& body);
 
+// A command bar control as a toolbar item (its macro's command URL, tip and
+// visibility; a disabled control's URL is one nothing serves), and back.
+css::uno::Sequence<css::beans::PropertyValue> ToolbarItem(const CommandBarControl& control);
+std::vector<CommandBarControl> ToolbarControls(const Reference<css::container::XIndexAccess>& items);
+
 // The connection shared by an office and its documents.
 struct Connection {
     Reference<css::uno::XComponentContext> context;
@@ -47,6 +54,17 @@ struct Connection {
 }  // namespace qm::sheet::calc
 
 namespace qm::sheet {
+
+struct CalcOffice::Impl {
+    std::shared_ptr<calc::Connection> connection = std::make_shared<calc::Connection>();
+    int pid = 0;
+    std::string profileDir;
+    bool removeProfile = false;
+    bool leaveRunning = false;  // a visible office stays with its user
+    bool handOver = false;      // an office already running may take the start request
+    bool shutDown = false;
+    std::string version;
+};
 
 struct CalcDocument::Impl {
     std::shared_ptr<calc::Connection> connection;

@@ -44,6 +44,7 @@
 #include <filesystem>
 #include <map>
 
+#include "sheet/CalcAddin.h"
 #include "sheet/CalcUno.h"
 #include "sheet/FormulaText.h"
 
@@ -55,12 +56,6 @@ using css::uno::Sequence;
 
 namespace {
 
-constexpr const char* kToolbarUrl = "private:resource/toolbar/custom_varnet_qm_link";
-// A disabled control keeps its macro behind a protocol that nothing serves,
-// so the toolbar shows it greyed out.
-constexpr const char* kDisabledPrefix = "vnd.varnet.qmlink.disabled:";
-constexpr const char* kMacroPrefix = "vnd.sun.star.script:QMLink.Link.";
-constexpr const char* kMacroSuffix = "?language=Basic&location=application";
 
 Reference<css::sheet::XSpreadsheet> SheetAt(const CalcDocument::Impl& d, int index) {
     Reference<css::container::XIndexAccess> sheets(d.document->getSheets(), UNO_QUERY_THROW);
@@ -430,20 +425,8 @@ SheetStatus CalcDocument::SetCommandBar(const std::string& barName,
         Reference<css::beans::XPropertySet>(items, UNO_QUERY_THROW)
             ->setPropertyValue("UIName", Any(U(barName)));
         sal_Int32 index = 0;
-        for (const CommandBarControl& c : controls) {
-            const std::string command = (c.enabled ? std::string() : std::string(kDisabledPrefix)) +
-                                        kMacroPrefix + c.macro + kMacroSuffix;
-            Sequence<css::beans::PropertyValue> item(6);
-            auto* p = item.getArray();
-            p[0] = Property("CommandURL", Any(U(command)));
-            p[1] = Property("Label", Any(U(c.tip)));
-            p[2] = Property("Tooltip", Any(U(c.tip)));
-            p[3] = Property("Type", Any(sal_Int16(0)));
-            p[4] = Property("Style", Any(sal_Int16(0)));
-            p[5] = Property("IsVisible", Any(c.visible));
-            items->insertByIndex(index++, Any(item));
-        }
-        const rtl::OUString url = rtl::OUString::createFromAscii(kToolbarUrl);
+        for (const CommandBarControl& c : controls) items->insertByIndex(index++, Any(ToolbarItem(c)));
+        const rtl::OUString url = U(AddinToolbarUrl());
         if (ui->hasSettings(url))
             ui->replaceSettings(url, Reference<css::container::XIndexAccess>(items, UNO_QUERY_THROW));
         else
@@ -467,30 +450,11 @@ SheetResult<std::vector<CommandBarControl>> CalcDocument::CommandBar(const std::
     const SheetStatus s = Guard([&] {
         Reference<css::ui::XUIConfigurationManager> ui = UiConfiguration(*impl_);
         Reference<css::container::XIndexAccess> items =
-            ui->getSettings(rtl::OUString::createFromAscii(kToolbarUrl), false);
+            ui->getSettings(U(AddinToolbarUrl()), false);
         rtl::OUString uiName;
         Reference<css::beans::XPropertySet>(items, UNO_QUERY_THROW)->getPropertyValue("UIName") >>= uiName;
         if (S(uiName) != barName) throw css::uno::RuntimeException(U("no toolbar " + barName));
-        for (sal_Int32 i = 0; i < items->getCount(); ++i) {
-            Sequence<css::beans::PropertyValue> item;
-            items->getByIndex(i) >>= item;
-            CommandBarControl c;
-            for (const auto& p : item) {
-                rtl::OUString text;
-                if (p.Name == "CommandURL" && (p.Value >>= text)) {
-                    std::string url = S(text);
-                    c.enabled = url.rfind(kDisabledPrefix, 0) != 0;
-                    if (!c.enabled) url.erase(0, std::strlen(kDisabledPrefix));
-                    if (url.rfind(kMacroPrefix, 0) == 0) url.erase(0, std::strlen(kMacroPrefix));
-                    c.macro = url.substr(0, url.find('?'));
-                } else if (p.Name == "Tooltip" && (p.Value >>= text)) {
-                    c.tip = S(text);
-                } else if (p.Name == "IsVisible") {
-                    p.Value >>= c.visible;
-                }
-            }
-            controls.push_back(c);
-        }
+        controls = ToolbarControls(items);
     });
     if (!s) return s;
     return controls;

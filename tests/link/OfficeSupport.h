@@ -29,4 +29,18 @@ inline sheet::SheetResult<std::shared_ptr<sheet::CalcOffice>> StartTestOffice(
     return sheet::CalcOffice::Start(options);
 }
 
+// A test suite's one office, started before its first test and ended after
+// its last; `error` says why there is none.
+inline void StartSuiteOffice(const std::string& pipeName, std::shared_ptr<sheet::CalcOffice>& office,
+                             std::string& error) {
+    auto started = StartTestOffice(pipeName);
+    if (started) office = started.value();
+    else error = started.description();
+}
+
+inline void EndSuiteOffice(std::shared_ptr<sheet::CalcOffice>& office) {
+    if (office) office->Shutdown();
+    office.reset();
+}
+
 }  // namespace qm::test

@@ -2,11 +2,13 @@
 // and the shipped QM_TOOL.ini against them.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 
 #include "TempFolder.h"
 #include "app/LanguageTexts.h"
+#include "link/host/HostTexts.h"
 #include "platform/Profile.h"
 
 namespace qm {
@@ -91,7 +93,18 @@ TEST(LanguageTexts, ShippedFileHasEveryKeyInEveryLanguage) {
         const auto keys = doc->KeyNames(language);
         EXPECT_EQ(std::set<std::string>(keys.begin(), keys.end()).size(), keys.size())
             << "a key is repeated";
-        EXPECT_EQ(keys.size(), AllTextKeys().size()) << "a key is not used by the program";
+        // The file also carries the QM-Link add-in's own texts.
+        EXPECT_EQ(keys.size(), AllTextKeys().size() + std::size(linkhost::kHostTexts))
+            << "a key is not used by the program or the add-in";
+        for (const linkhost::HostText& t : linkhost::kHostTexts) {
+            const auto value = doc->Find(language, t.key);
+            ASSERT_TRUE(value) << t.key;
+            EXPECT_FALSE(value->empty()) << t.key;
+            EXPECT_LT(value->size(), kLanguageTextBufferSize) << t.key;
+            if (language == kLanguageEnglish) {
+                EXPECT_EQ(*value, t.english) << t.key;
+            }
+        }
         for (const TextKey& k : AllTextKeys()) {
             const auto value = doc->Find(language, k.key);
             ASSERT_TRUE(value) << k.key;

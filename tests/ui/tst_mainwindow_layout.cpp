@@ -8,8 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyleOptionComboBox>
-#include <QStyleOptionFrame>
 #include <QToolButton>
 #include <QtTest>
 #include <cmath>
@@ -25,6 +23,7 @@
 #include "config/FunctionTable.h"
 #include "config/ModelCapabilities.h"
 #include "ui/support/MainWindowBench.h"
+#include "ui/support/WindowTextFit.h"
 
 using namespace qm;
 using namespace qm::mainwindow;
@@ -36,86 +35,7 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The room a line edit gives its text, as the edit itself lays it out.
-int EditTextRoom(const QLineEdit* edit) {
-    QStyleOptionFrame option;
-    option.initFrom(edit);
-    option.rect = edit->rect();
-    option.lineWidth = edit->hasFrame()
-                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
-                           : 0;
-    const QRect r = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
-    const QMargins m = edit->textMargins();
-    return r.width() - m.left() - m.right() - 2 * 2;
-}
-
-int ComboTextRoom(const QComboBox* combo) {
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.rect = combo->rect();
-    option.editable = combo->isEditable();
-    option.frame = combo->hasFrame();
-    return combo->style()
-        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
-        .width();
-}
-
-// Why a control's text does not fit; empty when it does.
-QString Cut(QWidget* w) {
-    const QString name = QString("%1 %2").arg(w->metaObject()->className(), w->objectName());
-    auto report = [&](const QString& text, int need, int room) {
-        return need <= room ? QString()
-                            : QString("%1 \"%2\": %3 px in %4").arg(name, text).arg(need).arg(room);
-    };
-    if (auto* fitted = qobject_cast<FittedLabel*>(w)) {
-        if (fitted->isElided()) return name + " \"" + fitted->text() + "\" elided";
-        return report(fitted->text(), FittedLabel::TextWidth(fitted->fittedFont(), fitted->text()),
-                      fitted->textRoom());
-    }
-    if (auto* label = qobject_cast<QLabel*>(w)) {
-        return report(label->text(), label->fontMetrics().horizontalAdvance(label->text()),
-                      label->contentsRect().width() - 2 * label->margin());
-    }
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        return report(edit->text(), edit->fontMetrics().horizontalAdvance(edit->text()),
-                      EditTextRoom(edit));
-    }
-    if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        QString cuts;
-        for (int i = 0; i < combo->count(); ++i)
-            cuts += report(combo->itemText(i),
-                           combo->fontMetrics().horizontalAdvance(combo->itemText(i)),
-                           ComboTextRoom(combo));
-        return cuts;
-    }
-    if (auto* list = qobject_cast<QListWidget*>(w)) {
-        QString cuts;
-        for (int i = 0; i < list->count(); ++i)
-            cuts += report(list->item(i)->text(), list->visualItemRect(list->item(i)).width(),
-                           list->viewport()->width());
-        return cuts;
-    }
-    if (auto* key = qobject_cast<CShapeButton*>(w)) {
-        // The capsule's round ends take half its height each side.
-        return report(key->text(), key->fontMetrics().horizontalAdvance(key->text()),
-                      key->width() - key->height());
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        // A button's size hint is what it needs for its text and icon.
-        return report(button->text(), button->sizeHint().width(), button->width());
-    }
-    return {};
-}
-
-QStringList CutTexts(QWidget& window) {
-    QStringList cuts;
-    for (QWidget* w : window.findChildren<QWidget*>()) {
-        if (!w->isVisible()) continue;
-        const QString cut = Cut(w);
-        if (!cut.isEmpty()) cuts << cut;
-    }
-    return cuts;
-}
+QStringList CutTexts(QWidget& window) { return test::WindowCutTexts(window); }
 
 // A control of the window itself: the pages it owns reuse some of its
 // numbers (Device Settings has its own 1037 and 1038).

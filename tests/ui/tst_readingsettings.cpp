@@ -20,7 +20,7 @@
 #include "records/RecordTestSupport.h"
 #include "ui/support/MainWindowBench.h"
 #include "ui/support/PageShots.h"
-#include "ui/support/TextFit.h"
+#include "ui/support/WindowTextFit.h"
 
 using namespace qm;
 using namespace qm::mainwindow;
@@ -107,7 +107,7 @@ class TestReadingSettings : public QObject {
             page->resize(page->minimumSizeHint());
             QCoreApplication::processEvents();
             if (test::ShotsWanted()) test::SaveSmallestShot(page, "reading-settings-" + name + "-" + tag);
-            const QStringList cuts = test::TextsThatDoNotFit(page);
+            const QStringList cuts = test::WindowCutTexts(*page);
             QVERIFY2(cuts.isEmpty(), qPrintable(name + ": " + cuts.join("\n")));
         };
         // Single-device mode with saving into the dated record.
@@ -192,7 +192,7 @@ class TestReadingSettings : public QObject {
         w.resize(w.minimumSizeHint());
         QCoreApplication::processEvents();
         if (test::ShotsWanted()) test::SaveSmallestShot(&w, "main-window-multi-device");
-        const QStringList cuts = test::TextsThatDoNotFit(&w);
+        const QStringList cuts = test::WindowCutTexts(w);
         QVERIFY2(cuts.isEmpty(), qPrintable(cuts.join("\n")));
         bench.Trigger(kCmdStopReading);
         QVERIFY(!w.tool().loop().reading());

@@ -18,14 +18,9 @@ class LinkCalc : public test::LinkFixture {
   protected:
     static void SetUpTestSuite() {
         pipe_ = "qm_link_test_" + std::to_string(::getpid());
-        auto started = test::StartTestOffice(pipe_);
-        if (started) office_ = started.value();
-        else startError_ = started.description();
+        test::StartSuiteOffice(pipe_, office_, startError_);
     }
-    static void TearDownTestSuite() {
-        if (office_) office_->Shutdown();
-        office_.reset();
-    }
+    static void TearDownTestSuite() { test::EndSuiteOffice(office_); }
     void SetUp() override {
         ASSERT_TRUE(office_) << "the office did not start: " << startError_;
         auto doc = office_->NewDocument(/*hidden=*/true);
