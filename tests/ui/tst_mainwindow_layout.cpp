@@ -52,7 +52,7 @@ void CheckEach(QWidget& window, int id, const QStringList& texts, QStringList& c
     for (const QString& text : texts) {
         if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
         if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
-        const QString cut = Cut(w);
+        const QString cut = test::WindowTextCut(w);
         if (!cut.isEmpty()) cuts << cut;
     }
 }
