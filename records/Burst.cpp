@@ -114,7 +114,8 @@ bool Burst::PrepareRecord(const std::string& current, bool earlierExists) {
         return true;
     }
     DbStatus st = OpenRecordDatabase(db, current, RecordFormat::Current);
-    if (!st) return Refuse(UnreadableRecordMessage(Database::FileNameOf(current)));
+    if (!st)
+        return Refuse(RecordProblemMessage(Database::FileNameOf(current), UnreadableKindOf(current)));
     st = StampRecordDate(db, now);
     if (!st) return Refuse(st.message());
     auto functions = ReadRecordFunctions(db);
@@ -174,7 +175,8 @@ bool Burst::Start(int slot, int recordNo, long count) {
         return Refuse(std::string(kRecordHasReadingsText));
 
     DbStatus st = OpenRecordDatabase(db_, current, RecordFormat::Current);
-    if (!st) return Refuse(UnreadableRecordMessage(Database::FileNameOf(current)));
+    if (!st)
+        return Refuse(RecordProblemMessage(Database::FileNameOf(current), UnreadableKindOf(current)));
     auto stored = ReadRecordFunctions(db_);
     if (!stored) return Refuse(stored.error().message);
     if (!stored->has_value()) st = WriteRecordFunctions(db_, currentFunction1_, currentFunction2_);

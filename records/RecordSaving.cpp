@@ -156,7 +156,7 @@ DbStatus RecordSaving::OpenRecordForSaving(int recordNo, int slotIndex) {
     DbStatus st = OpenRecordDatabase(slot.db, path, RecordFormat::Current);
     if (!st) {
         // Named by the file, left as it is.
-        return DbStatus::Fail(st.code(), UnreadableRecordMessage(name));
+        return DbStatus::Fail(st.code(), RecordProblemMessage(name, UnreadableKindOf(path)));
     }
     if (existed) {
         auto f = ReadRecordFunctions(slot.db);

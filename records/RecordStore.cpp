@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -242,6 +243,29 @@ std::string UnreadableRecordMessage(const std::string& fileName) {
            "different record.";
 }
 
+namespace {
+
+std::string WindowsRecordText(const std::string& fileName) {
+    return fileName +
+           " was saved by the Windows version of this program (an Access database), which this "
+           "version cannot read";
+}
+
+}  // namespace
+
+RecordProblem UnreadableKindOf(const std::string& path) {
+    // An Access database names its engine in the first page's header.
+    static constexpr std::string_view kJetMagic("\x00\x01\x00\x00Standard Jet DB", 19);
+    static constexpr std::string_view kAceMagic("\x00\x01\x00\x00Standard ACE DB", 19);
+    std::ifstream in(path, std::ios::binary);
+    char head[19] = {};
+    if (in.read(head, sizeof head) && in.gcount() == static_cast<std::streamsize>(sizeof head)) {
+        const std::string_view h(head, sizeof head);
+        if (h == kJetMagic || h == kAceMagic) return RecordProblem::WindowsRecord;
+    }
+    return RecordProblem::NotARecord;
+}
+
 std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind) {
     const std::string tail = " Please select a different record.";
     switch (kind) {
@@ -251,6 +275,8 @@ std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind
             return fileName + " is not a regular file; it was left untouched." + tail;
         case RecordProblem::NoAccess:
             return fileName + " cannot be read: permission denied." + tail;
+        case RecordProblem::WindowsRecord:
+            return WindowsRecordText(fileName) + "; it was left untouched." + tail;
         case RecordProblem::None:
         case RecordProblem::NotARecord:
             break;
@@ -379,7 +405,10 @@ RecordFileInfo ProbeRecordFile(const std::string& path, RecordFormat format) {
     Database db;
     DbStatus st = OpenRecordDatabase(db, path, format, RecordAccess::ReadOnly);
     if (!st) {
-        info.problem = st.message();
+        info.kind = UnreadableKindOf(path);
+        info.problem = info.kind == RecordProblem::WindowsRecord
+                           ? WindowsRecordText(name)
+                           : st.message();
         return info;
     }
     Recordset rs;

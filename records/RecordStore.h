@@ -97,6 +97,7 @@ enum class RecordProblem {
     NotRegular,    // a folder, a pipe, a device
     NoAccess,      // the file may not be read
     NotARecord,    // empty, cut short, damaged, another program's database
+    WindowsRecord, // an Access (Jet) database: a record saved by the Windows version
 };
 
 struct RecordFileInfo {
@@ -117,6 +118,10 @@ bool RecordFileExists(const std::string& path);
 // "<file> is not a record file this program can read; it was left
 // untouched. Please select a different record."
 std::string UnreadableRecordMessage(const std::string& fileName);
+// Why an existing regular file that does not open as a record cannot be
+// used: WindowsRecord when it starts as an Access (Jet) database does,
+// NotARecord otherwise.
+RecordProblem UnreadableKindOf(const std::string& path);
 // What the user is told when a record cannot be saved into because of its
 // file: the message of the problem, naming the file.
 std::string RecordProblemMessage(const std::string& fileName, RecordProblem kind);

@@ -238,9 +238,12 @@ TEST_F(RecordSavingTest, UnreadableRecordIsRefusedByNameAndLeftAlone) {
     auto out = s->StartOfSavingCheck({{0, 3, "VOLT", "NONE"}});
     EXPECT_FALSE(out.proceed);
     EXPECT_EQ(out.state, RecordCheckState::Unusable);
+    // A record the Windows version saved is called what it is.
     EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"Record 3.mdb is not a record file this program can read; "
-                                       "it was left untouched. Please select a different record."});
+              std::vector<std::string>{"Record 3.mdb was saved by the Windows version of this "
+                                       "program (an Access database), which this version cannot "
+                                       "read; it was left untouched. Please select a different "
+                                       "record."});
     EXPECT_EQ(test::ReadBytes(Path(3)), jet);
 
     // An unreadable earlier-format file blocks its number the same way.
@@ -248,7 +251,7 @@ TEST_F(RecordSavingTest, UnreadableRecordIsRefusedByNameAndLeftAlone) {
     test::WriteBytes(Path(5, RecordFormat::Earlier), "junk");
     out = s->StartOfSavingCheck({{0, 5, "VOLT", "NONE"}});
     EXPECT_EQ(out.state, RecordCheckState::Unusable);
-    EXPECT_NE(prompter.last().text.find("DBfile_DB5.mdb"), std::string::npos);
+    EXPECT_EQ(prompter.last().text, UnreadableRecordMessage("DBfile_DB5.mdb"));
     EXPECT_FALSE(test::Exists(Path(5)));
 }
 
