@@ -129,6 +129,7 @@ bool ReadingLoop::OnStartReading() {
         // The lower-case identity query addresses the slot like any other command.
         m_identity[i] = m_tool.QueryInOperation(s, "*idn?\n");
         if (m_identity[i].empty()) m_identity[i] = m_tool.IdentityOf(s);
+        m_dualAnswers[i] = DualAnswerModel(m_identity[i]);
         const std::string second = m_identity[i].find("TX42") != std::string::npos
                                        ? m_tool.QueryInOperation(s, "func2?\n")
                                        : std::string("NONE");
@@ -256,7 +257,7 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     m_silentReadings[pos] = 0;
 
     line.saving = m_tool.saving().IsOpen(position);
-    const ParsedAnswer parsed = ParseReadingAnswer(m_identity[pos], answer);
+    const ParsedAnswer parsed = ParseReadingAnswer(m_dualAnswers[pos], answer);
     if (!parsed.isReading) {
         // An answer that is not a number is no reading: shown as none,
         // neither charted nor saved.
@@ -270,8 +271,8 @@ void ReadingLoop::ReadDevice(int position, int slot, bool& countedArrival) {
     line.hasSecond = parsed.hasSecond;
     line.secondText = FormatSecondField(parsed.second);
 
-    const ClassifiedValue main = ClassifyReading(parsed.main, slotFunction);
-    line.mainText = main.text;
+    ClassifiedValue main = ClassifyReading(parsed.main, slotFunction);
+    line.mainText = std::move(main.text);
     if (main.chartable) chart.storePoint(position, main.value);
     if (m_dualDisplay && m_slotHasSecond[pos]) {
         const ClassifiedValue second = ClassifyReading(parsed.second, slotFunction);

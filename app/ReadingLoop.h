@@ -137,6 +137,7 @@ private:
     bool m_dualDisplay = false;
     std::array<bool, kMaxActiveDevices> m_slotHasSecond{};
     std::array<std::string, kMaxActiveDevices> m_identity;  // per line, asked at Start
+    std::array<bool, kMaxActiveDevices> m_dualAnswers{};     // DualAnswerModel of m_identity
     std::array<bool, kMaxActiveDevices> m_lineDelimited{};  // per line: answers end at a line feed
     std::array<int, kMaxActiveDevices> m_silentReadings{};  // per line: unanswered readings in a row
     bool m_skipStatusRefresh = false;  // Stop after a meter fell silent

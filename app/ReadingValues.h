@@ -27,6 +27,10 @@ struct ParsedAnswer {
 // Only the first line of the answer counts: a stray second line is no part
 // of the reading.
 ParsedAnswer ParseReadingAnswer(std::string_view identity, std::string_view answer);
+// The same, told by the caller whether the meter is a dual-function model
+// (as DualAnswerModel says of its identity, asked once per run).
+ParsedAnswer ParseReadingAnswer(bool dualModel, std::string_view answer);
+bool DualAnswerModel(std::string_view identity);
 
 struct ClassifiedValue {
     std::string text;      // what the value field shows

@@ -4,6 +4,7 @@
 // of the text, return 0 when there is none, never throw and never look past
 // the end of the view (the text need not be NUL-terminated).
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -31,5 +32,13 @@ std::optional<double> ParseWholeNumber(std::string_view text);
 // decimal digits ("25ms" -> 25, "100 readings" -> 100). Saturates at the
 // limits of int; 0 when there are no digits.
 int LeadingInteger(std::string_view text);
+
+// Fixed-point text with `decimals` (0 to 17) digits after the point, exactly
+// as printf's "%.Nf" writes it in the C locale, for any value: every digit
+// of the double's exact value, the last one rounded half to even.
+std::string FixedText(double v, int decimals);
+// The same, appended to `out` (a tick formats two or three of these, and a
+// CSV export writes a million).
+void AppendFixed(std::string& out, double v, int decimals);
 
 }  // namespace qm

@@ -1,6 +1,5 @@
 #include "records/RecordValueText.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -12,28 +11,7 @@ namespace {
 
 constexpr std::size_t kStatisticWidth = 15;
 
-// The largest double has 309 whole digits; 400 leaves room for the sign,
-// the point and any precision used here.
-constexpr std::size_t kFixedBuffer = 400;
-
 }  // namespace
-
-void AppendFixed(std::string& out, double v, int decimals) {
-    char buf[kFixedBuffer];
-    if (!std::isfinite(v)) {
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-        out += buf;
-        return;
-    }
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    out.append(buf, r.ec == std::errc() ? r.ptr : buf);
-}
-
-std::string FixedText(double v, int decimals) {
-    std::string text;
-    AppendFixed(text, v, decimals);
-    return text;
-}
 
 std::string GridValueText(double v) {
     if (v > kRecordViewOverloadLimit) return "OVLD";

@@ -6,6 +6,8 @@
 //   CSV export and chart  "OVLD" for exactly 9.9e37, what the meters send
 #include <string>
 
+#include "config/NumberText.h"  // FixedText, AppendFixed
+
 namespace qm {
 
 // Above this a stored value is an overload in the Record View.
@@ -13,11 +15,6 @@ inline constexpr double kRecordViewOverloadLimit = 9.9e25;
 // Above this the band search shows no second value.
 inline constexpr double kSearchSecondValueLimit = 9.9e20;
 
-// Fixed-point text with `decimals` digits after the point, exactly as
-// printf's "%.Nf" writes it, for any finite value.
-std::string FixedText(double v, int decimals);
-// The same, appended to `out` (the CSV export writes a million of them).
-void AppendFixed(std::string& out, double v, int decimals);
 
 // Grid value: "OVLD" above 9.9e25; "%.7f" above 100000; else "%.12f".
 std::string GridValueText(double v);

@@ -4,6 +4,9 @@
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 
 #include "config/NumberText.h"
@@ -74,6 +77,52 @@ TEST(ParseWholeNumber, TakesOneNumberAndNothingElse) {
     for (const char* bad : {"", " ", "-", ".", "1e", "1e5x", "0x10", "1 2", "1.2.3", "1e400"})
         EXPECT_FALSE(ParseWholeNumber(bad).has_value()) << bad;
     EXPECT_EQ(ParseWholeNumber("1e-400"), 0.0);  // too small to hold is zero, as for answers
+}
+
+// A number read back is the double strtod makes of the same text, whatever
+// its spelling: the fast exact path and the library's agree to the last bit.
+TEST(LeadingNumber, ReadsWhatStrtodReads) {
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        std::uint64_t bits = (rng() & ~(0x7ffULL << 52)) | ((800 + rng() % 440) << 52);
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        char text[64];
+        const int digits = static_cast<int>(rng() % 20);
+        std::snprintf(text, sizeof text, i % 2 ? "%+.*E" : "%.*f", digits, v);
+        ASSERT_EQ(LeadingNumber(text), std::strtod(text, nullptr)) << text;
+    }
+    for (const char* text : {"9007199254740993", "0.1", "1e22", "1e23", "123456789012345678901",
+                             "0.000000000000000000000000001", "4.9e-324", "2.2250738585072011e-308"})
+        EXPECT_EQ(LeadingNumber(text), std::strtod(text, nullptr)) << text;
+}
+
+// Fixed-point text is printf's, digit for digit, for any double: random bit
+// patterns cover every magnitude (subnormals, the 128-bit limit and beyond),
+// and exact halves check the rounding.
+TEST(FixedText, WritesWhatPrintfWrites) {
+    const auto printf = [](double v, int decimals) {
+        char buf[512];
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        return std::string(buf);
+    };
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 200000; ++i) {
+        std::uint64_t bits = rng();
+        // Most draws near the readings' own range, the rest anywhere.
+        if (i % 4 != 0) bits = (bits & ~(0x7ffULL << 52)) | ((900 + rng() % 240) << 52);
+        double v = 0;
+        std::memcpy(&v, &bits, sizeof v);
+        const int decimals = static_cast<int>(rng() % 18);
+        ASSERT_EQ(FixedText(v, decimals), printf(v, decimals)) << bits << " " << decimals;
+    }
+    for (double v : std::initializer_list<double>{0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0x1p-13, 5e-13, 0.125, 1e21, 9.9e37, DBL_MAX,
+                     DBL_MIN, 4.9e-324, INFINITY, -INFINITY, NAN})
+        for (int decimals : {0, 1, 2, 12, 15, 17})
+            EXPECT_EQ(FixedText(v, decimals), printf(v, decimals)) << v << " " << decimals;
+    std::string out = "x=";
+    AppendFixed(out, -1.25, 1);
+    EXPECT_EQ(out, "x=-1.2");
 }
 
 }  // namespace
