@@ -1,5 +1,6 @@
 #include "app/ReadingValues.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "config/NumberText.h"
@@ -26,15 +27,14 @@ ParsedAnswer ParseReadingAnswer(std::string_view identity, std::string_view answ
 
 ParsedAnswer ParseReadingAnswer(bool dualModel, std::string_view answer) {
     ParsedAnswer p;
-    // Plain loops: the library's set searches call memchr once per character,
-    // a fifth of a tick.
+    // No set searches: the library's call memchr once per character, which
+    // was a fifth of a tick.
     std::size_t from = 0;
     while (from < answer.size() && (answer[from] == ' ' || answer[from] == '\t' ||
                                     answer[from] == '\r' || answer[from] == '\n'))
         ++from;
-    std::size_t to = from;
-    while (to < answer.size() && answer[to] != '\r' && answer[to] != '\n') ++to;
-    answer = answer.substr(from, to - from);
+    answer.remove_prefix(from);
+    answer = answer.substr(0, std::min(answer.find('\n'), answer.find('\r')));
     const auto comma = answer.find(',');
     if (dualModel && comma != std::string_view::npos) {
         const auto main = LeadingNumber(answer.substr(0, comma));

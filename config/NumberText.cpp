@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -71,81 +72,122 @@ long DecimalMagnitude(std::string_view number) {
     return mantissa + exponent;
 }
 
-// End of the number that starts at `start` (after blanks and sign): digits
-// with an optional point, and an exponent only when it has digits ("1e" is
-// 1). `digits` counts the mantissa digits; 0 means there is no number.
-std::size_t NumberEnd(std::string_view text, std::size_t start, std::size_t& digits) {
-    std::size_t i = start;
-    digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return start;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j])) ++j;
-            i = j;
+// The number that starts at `start` (after blanks and sign), as one pass
+// over its characters finds it.
+struct ScannedNumber {
+    std::size_t end = 0;     // one past its last character
+    std::size_t digits = 0;  // mantissa digits; 0 means there is no number
+    // Its digits as an integer and the power of ten that scales it, when
+    // there are at most 19 significant ones and the exponent is modest.
+    std::uint64_t mantissa = 0;
+    long scale = 0;
+    bool mantissaExact = true;
+};
+
+// Digits with an optional point, and an exponent only when it has digits
+// ("1e" is 1).
+// The value of the eight characters at p when all are digits.
+bool EightDigits(const char* p, std::uint32_t& value) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native != std::endian::little) {
+        value = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (!IsDigit(p[i])) return false;
+            value = value * 10 + static_cast<std::uint32_t>(p[i] - '0');
         }
+        return true;
     }
-    return i;
+    // Every byte 0x30..0x39: high nibble 3, and adding 6 does not carry out.
+    if ((((v & 0xF0F0F0F0F0F0F0F0ULL) |
+          (((v + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4))) != 0x3333333333333333ULL)
+        return false;
+    v -= 0x3030303030303030ULL;
+    v = v * 10 + (v >> 8);  // pairs of digits
+    v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = static_cast<std::uint32_t>(v);
+    return true;
 }
 
-// The value of a well-formed unsigned number text when it can be had with
-// one correctly rounded operation: at most 19 significant digits forming an
-// integer below 2^53, scaled by a power of ten up to 10^22 (every such power
-// is exact in a double). Instrument answers ("+1.23456789E+00") are.
-std::optional<double> ExactlyScaledValue(std::string_view number) {
+ScannedNumber ScanNumber(std::string_view text, std::size_t start) {
+    ScannedNumber n;
+    const char* const begin = text.data() + start;
+    const char* const end = text.data() + text.size();
+    const char* p = begin;
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    long scale = 0;
+    while (p < end && *p == '0') ++p;  // leading zeros only place the point
+    for (; p < end && IsDigit(*p); ++p, ++significant)
+        if (significant < 19)
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        else
+            ++scale;
+    std::size_t digits = static_cast<std::size_t>(p - begin);
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        if (significant == 0)
+            for (; p < end && *p == '0'; ++p) --scale;
+        // Eight digits at a time while they fit (an answer's fraction often
+        // is exactly eight), then one at a time.
+        for (std::uint32_t eight = 0; significant <= 11 && end - p >= 8 && EightDigits(p, eight);
+             p += 8, significant += 8, scale -= 8)
+            mantissa = mantissa * 100000000 + eight;
+        for (; p < end && IsDigit(*p); ++p, ++significant)
+            if (significant < 19) {
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+                --scale;
+            }
+        digits += static_cast<std::size_t>(p - fraction);
+    }
+    if (digits == 0) {
+        n.end = start;
+        return n;
+    }
+    n.digits = digits;
+    n.mantissaExact = significant <= 19;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negative = false;
+        if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+        if (q < end && IsDigit(*q)) {
+            long exponent = 0;
+            for (; q < end && IsDigit(*q); ++q)
+                if (exponent < 100000) exponent = exponent * 10 + (*q - '0');
+            scale += negative ? -exponent : exponent;
+            p = q;
+        }
+    }
+    n.end = static_cast<std::size_t>(p - text.data());
+    n.mantissa = mantissa;
+    n.scale = scale;
+    return n;
+}
+
+// The value with one correctly rounded operation, when the mantissa is an
+// integer of at most 2^53 and the power of ten is at most 10^22 (all exact
+// in a double). Instrument answers ("+1.23456789E+00") are.
+std::optional<double> ExactlyScaledValue(const ScannedNumber& n) {
     static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    int scale = 0;  // powers of ten to apply to the mantissa
-    std::size_t i = 0;
-    // False when the digits are too many for the mantissa.
-    const auto take = [&](char c, bool afterPoint) {
-        if (mantissa == 0 && c == '0') {  // a leading zero only places the point
-            if (afterPoint) --scale;
-            return true;
-        }
-        if (++significant > 19) return false;
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-        if (afterPoint) --scale;
-        return true;
-    };
-    for (; i < number.size() && IsDigit(number[i]); ++i)
-        if (!take(number[i], false)) return std::nullopt;
-    if (i < number.size() && number[i] == '.')
-        for (++i; i < number.size() && IsDigit(number[i]); ++i)
-            if (!take(number[i], true)) return std::nullopt;
-    if (mantissa > (std::uint64_t{1} << 53)) return std::nullopt;
-    if (i < number.size()) {  // the exponent, which NumberEnd found well formed
-        ++i;
-        bool negative = false;
-        if (number[i] == '+' || number[i] == '-') negative = number[i++] == '-';
-        int exponent = 0;
-        for (; i < number.size(); ++i) {
-            if (exponent > 1000) return std::nullopt;
-            exponent = exponent * 10 + (number[i] - '0');
-        }
-        scale += negative ? -exponent : exponent;
-    }
-    const auto m = static_cast<double>(mantissa);
-    if (mantissa == 0) return 0.0;
-    if (scale >= 0 && scale <= 22) return m * kExactPowers[scale];
-    if (scale < 0 && scale >= -22) return m / kExactPowers[-scale];
+    if (!n.mantissaExact || n.mantissa > (std::uint64_t{1} << 53)) return std::nullopt;
+    if (n.mantissa == 0) return 0.0;
+    const auto m = static_cast<double>(n.mantissa);
+    if (n.scale >= 0 && n.scale <= 22) return m * kExactPowers[n.scale];
+    if (n.scale < 0 && n.scale >= -22) return m / kExactPowers[-n.scale];
     return std::nullopt;
 }
 
 // The value of a well-formed unsigned number text; `overflow` tells a value
 // too large for a double (which is then the largest double).
-double NumberValue(std::string_view number, bool& overflow) {
+double NumberValue(std::string_view text, const ScannedNumber& scanned, std::size_t start,
+                   bool& overflow) {
     overflow = false;
-    if (const auto exact = ExactlyScaledValue(number)) return *exact;
+    if (const auto exact = ExactlyScaledValue(scanned)) return *exact;
+    const std::string_view number = text.substr(start, scanned.end - start);
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
                                         std::chars_format::general);
@@ -213,7 +255,17 @@ char* WriteDigitsBackwards(char* end, std::uint64_t q) {
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    while (q >= 100) {
+    while (q >= 10000) {
+        const auto four = static_cast<std::size_t>(q % 10000);
+        q /= 10000;
+        const std::size_t low = (four % 100) * 2, high = (four / 100) * 2;
+        end -= 4;
+        end[0] = kPairs[high];
+        end[1] = kPairs[high + 1];
+        end[2] = kPairs[low];
+        end[3] = kPairs[low + 1];
+    }
+    if (q >= 100) {
         const auto pair = static_cast<std::size_t>(q % 100) * 2;
         q /= 100;
         *--end = kPairs[pair + 1];
@@ -242,47 +294,62 @@ char* WriteDigitsBackwards(char* end, Wide q) {
 
 }  // namespace
 
-void AppendFixed(std::string& out, double v, int decimals) {
+namespace {
+
+// The text of FixedText in `buf`, which holds the longest (a double has at
+// most 309 whole digits).
+std::string_view WriteFixed(char (&buf)[400], double v, int decimals) {
     if (decimals < 0) decimals = 0;
     if (std::isfinite(v) && decimals <= kMaxDecimals) {
         if (const auto scaled = ScaledExactly(std::fabs(v), decimals)) {
             // All digits, then the point before the last `decimals` of them
             // (with zeros before them when there are fewer).
-            char digits[48];
-            char* const digitsEnd = digits + sizeof digits;
+            // The copies move a fixed 40 bytes (at most 39 digits), which
+            // the compiler does inline; both buffers have room to spare.
+            constexpr std::size_t kMaxDigits = 40;
+            char digits[2 * kMaxDigits];
+            char* const digitsEnd = digits + kMaxDigits;
             const char* first = WriteDigitsBackwards(digitsEnd, *scaled);
             const auto count = static_cast<int>(digitsEnd - first);
-            char text[64];
-            char* t = text;
+            char* t = buf;
             if (std::signbit(v)) *t++ = '-';
             const int whole = count - decimals;
-            if (whole <= 0) *t++ = '0';
-            for (int i = 0; i < whole; ++i) *t++ = first[i];
+            if (whole <= 0) {
+                *t++ = '0';
+            } else {
+                std::memcpy(t, first, kMaxDigits);
+                t += whole;
+            }
             if (decimals > 0) {
                 *t++ = '.';
                 for (int i = whole; i < 0; ++i) *t++ = '0';
-                for (int i = whole < 0 ? 0 : whole; i < count; ++i) *t++ = first[i];
+                const int from = whole < 0 ? 0 : whole;
+                std::memcpy(t, first + from, kMaxDigits);
+                t += count - from;
             }
-            out.append(text, t);
-            return;
+            return {buf, static_cast<std::size_t>(t - buf)};
         }
     }
-    // Beyond that: the library's exact conversion (a double has at most 309
-    // whole digits), and printf's spelling of infinity and NaN.
-    char buf[400];
+    // Beyond that: the library's exact conversion, and printf's spelling of
+    // infinity and NaN.
     if (!std::isfinite(v)) {
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-        out += buf;
-        return;
+        const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        return {buf, n > 0 ? static_cast<std::size_t>(n) : 0};
     }
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    out.append(buf, r.ec == std::errc() ? r.ptr : buf);
+    return {buf, r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0};
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, double v, int decimals) {
+    char buf[400];
+    out += WriteFixed(buf, v, decimals);
 }
 
 std::string FixedText(double v, int decimals) {
-    std::string text;
-    AppendFixed(text, v, decimals);
-    return text;
+    char buf[400];
+    return std::string(WriteFixed(buf, v, decimals));
 }
 
 double AsciiToDouble(std::string_view text) {
@@ -292,11 +359,10 @@ double AsciiToDouble(std::string_view text) {
 std::optional<double> LeadingNumber(std::string_view text) {
     bool negative = false;
     const std::size_t start = SkipBlanksAndSign(text, negative);
-    std::size_t digits = 0;
-    const std::size_t end = NumberEnd(text, start, digits);
-    if (digits == 0) return std::nullopt;
+    const ScannedNumber scanned = ScanNumber(text, start);
+    if (scanned.digits == 0) return std::nullopt;
     bool overflow = false;
-    const double value = NumberValue(text.substr(start, end - start), overflow);
+    const double value = NumberValue(text, scanned, start, overflow);
     if (value == 0.0) return 0.0;  // never "-0": it would show as "-0m"
     return negative ? -value : value;
 }
@@ -304,14 +370,13 @@ std::optional<double> LeadingNumber(std::string_view text) {
 std::optional<double> ParseWholeNumber(std::string_view text) {
     bool negative = false;
     const std::size_t start = SkipBlanksAndSign(text, negative);
-    std::size_t digits = 0;
-    std::size_t end = NumberEnd(text, start, digits);
-    if (digits == 0) return std::nullopt;
-    const std::string_view number = text.substr(start, end - start);
+    const ScannedNumber scanned = ScanNumber(text, start);
+    if (scanned.digits == 0) return std::nullopt;
+    std::size_t end = scanned.end;
     while (end < text.size() && IsBlank(text[end])) ++end;
     if (end != text.size()) return std::nullopt;
     bool overflow = false;
-    const double value = NumberValue(number, overflow);
+    const double value = NumberValue(text, scanned, start, overflow);
     if (overflow) return std::nullopt;
     if (value == 0.0) return 0.0;
     return negative ? -value : value;

@@ -92,8 +92,9 @@ TEST(LeadingNumber, ReadsWhatStrtodReads) {
         std::snprintf(text, sizeof text, i % 2 ? "%+.*E" : "%.*f", digits, v);
         ASSERT_EQ(LeadingNumber(text), std::strtod(text, nullptr)) << text;
     }
-    for (const char* text : {"9007199254740993", "0.1", "1e22", "1e23", "123456789012345678901",
-                             "0.000000000000000000000000001", "4.9e-324", "2.2250738585072011e-308"})
+    for (const char* text :
+         {"9007199254740993", "0.1", "1e22", "1e23", "123456789012345678901",
+          "0.000000000000000000000000001", "4.9e-324", "2.2250738585072011e-308"})
         EXPECT_EQ(LeadingNumber(text), std::strtod(text, nullptr)) << text;
 }
 
@@ -116,8 +117,9 @@ TEST(FixedText, WritesWhatPrintfWrites) {
         const int decimals = static_cast<int>(rng() % 18);
         ASSERT_EQ(FixedText(v, decimals), printf(v, decimals)) << bits << " " << decimals;
     }
-    for (double v : std::initializer_list<double>{0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0x1p-13, 5e-13, 0.125, 1e21, 9.9e37, DBL_MAX,
-                     DBL_MIN, 4.9e-324, INFINITY, -INFINITY, NAN})
+    for (double v : std::initializer_list<double>{0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0x1p-13, 5e-13,
+                                                  0.125, 1e21, 9.9e37, DBL_MAX, DBL_MIN, 4.9e-324,
+                                                  INFINITY, -INFINITY, NAN})
         for (int decimals : {0, 1, 2, 12, 15, 17})
             EXPECT_EQ(FixedText(v, decimals), printf(v, decimals)) << v << " " << decimals;
     std::string out = "x=";
