@@ -292,10 +292,6 @@ char* WriteDigitsBackwards(char* end, Wide q) {
     return WriteDigitsBackwards(end, static_cast<std::uint64_t>(q));
 }
 
-}  // namespace
-
-namespace {
-
 // The text of FixedText in `buf`, which holds the longest (a double has at
 // most 309 whole digits).
 std::string_view WriteFixed(char (&buf)[400], double v, int decimals) {
