@@ -5,6 +5,7 @@
 
 #include "app/MeterTool.h"
 #include "sim/SimMeter.h"
+#include "support/MeterToolBench.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
 
@@ -16,12 +17,7 @@ const std::string kForeign = "[GPIB0::7::INSTR]\nbackend=sim\nmodel=TX42\nserial
 const std::string kMeter = test::SimMeterSection("USB0::0x1209::0x4101::SN1::INSTR", "TX42", "SN1");
 const std::string kChanged = "Connection status has changed.Please select \"Refresh\".";
 
-struct GuardBench {
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
-};
+struct GuardBench : test::MeterToolBench {};
 
 TEST(ConnectionGuard, OnlyAMeterThisProgramAcceptsTripsIt) {
     GuardBench b;

@@ -12,6 +12,7 @@
 #include "app/MeterTool.h"
 #include "records/RecordTestSupport.h"
 #include "sim/SimEndpoint.h"
+#include "support/MeterToolBench.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
 #include "visa/LoopbackServer.h"
@@ -26,8 +27,8 @@ struct Lines : ReadingView {
     std::vector<LineReading> lines;
 };
 
-struct FaultBench {
-    explicit FaultBench(const std::string& table) : cwd(dir.path()) {
+struct FaultBench : test::MeterToolInFolder {
+    explicit FaultBench(const std::string& table) {
         bench.UseTable(table);
         tool.Refresh();
         tool.loop().SetView(&view);
@@ -35,12 +36,6 @@ struct FaultBench {
     }
     std::string Record() const { return dir.path() + "/DB/Record 5.mdb"; }
 
-    test::TempDir dir;
-    test::WorkingDirectory cwd;
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
     Lines view;
 };
 

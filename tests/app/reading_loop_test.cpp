@@ -6,6 +6,7 @@
 #include "app/MeterTool.h"
 #include "app/ReadingValues.h"
 #include "sim/SimMeter.h"
+#include "support/MeterToolBench.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
 
@@ -73,7 +74,7 @@ struct FakeView : ReadingView {
     std::vector<LineReading> lines;
 };
 
-struct LoopBench {
+struct LoopBench : test::MeterToolBench {
     explicit LoopBench(const std::string& extra = "value=1.5\nnoise=0", const std::string& model = "TX42") {
         bench.UseTable(test::SimMeterSection("USB0::0x1209::0x4101::SN1::INSTR", model, "SN1", extra));
         tool.Refresh();
@@ -86,10 +87,6 @@ struct LoopBench {
         for (int i = 0; i < n; ++i) tool.loop().OnTimer();
     }
 
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
     FakeView view;
 };
 

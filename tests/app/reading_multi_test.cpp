@@ -13,6 +13,7 @@
 #include "app/ReadingValues.h"
 #include "records/RecordTestSupport.h"
 #include "sim/SimEndpoint.h"
+#include "support/MeterToolBench.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
 
@@ -35,8 +36,8 @@ struct Lines : ReadingView {
 
 // Four meters in slots 0-3 measuring 1, 2, 3 and 4 V; the TX42s also
 // measure a second value of 0.1, 0.2, ... when their second function is on.
-struct MultiBench {
-    explicit MultiBench(const std::vector<std::string>& extra = {"", "", "", ""}) : cwd(dir.path()) {
+struct MultiBench : test::MeterToolInFolder {
+    explicit MultiBench(const std::vector<std::string>& extra = {"", "", "", ""}) {
         const char* models[] = {"TX42", "TX41", "TX42", "QMTX42"};
         std::string table;
         for (int i = 0; i < 4; ++i) {
@@ -67,12 +68,6 @@ struct MultiBench {
         for (int i = 0; i < n && tool.loop().reading(); ++i) tool.loop().OnTimer();
     }
 
-    test::TempDir dir;
-    test::WorkingDirectory cwd;
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
     Lines view;
 };
 

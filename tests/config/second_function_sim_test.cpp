@@ -11,13 +11,14 @@
 #include "config/SecondFunction.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimMeter.h"
+#include "support/MeterToolBench.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimulatedBench.h"
 
 namespace qm {
 namespace {
 
-struct Bench {
+struct Bench : test::MeterToolBench {
     Bench() {
         bench.UseTable(test::SimMeterSection("USB0::0x1209::0x4101::SN1::INSTR", "TX42", "SN1") +
                        test::SimMeterSection("USB0::0x1209::0x4101::SN2::INSTR", "TX41", "SN2") +
@@ -28,10 +29,6 @@ struct Bench {
         return visa::simEndpointOf(tool.sessions().slotSession(slot))->meter();
     }
 
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
 };
 
 TEST(SecondFunctionOnMeters, EveryOfferedPairIsTakenAndReportedBack) {

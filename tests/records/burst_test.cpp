@@ -15,6 +15,7 @@
 #include "sim/SimMeter.h"
 #include "tests/records/RecordPagesSupport.h"
 #include "tests/records/RecordTestSupport.h"
+#include "tests/support/MeterToolBench.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/SimulatedBench.h"
 #include "visa/visa_ext.h"
@@ -53,7 +54,7 @@ TEST(BurstAnswers, TheWholeAnswerIsOneReading) {
     EXPECT_EQ(CheckBurstCountAtStart("0").message->text, kBurstCountRangeText);
 }
 
-class BurstTest : public ::testing::Test {
+class BurstTest : public ::testing::Test, public test::MeterToolInFolder {
   protected:
     void Use(const std::string& extra) {
         bench.UseTable(test::SimMeterSection("GPIB0::9::INSTR", "TX41", "SN9", extra));
@@ -80,12 +81,6 @@ class BurstTest : public ::testing::Test {
         burst.Finish();
     }
 
-    test::TempDir dir;
-    test::WorkingDirectory cwd{dir.path()};
-    test::SimulatedBench bench;
-    test::ScriptedPrompter prompter;
-    EnglishTexts texts;
-    MeterTool tool{prompter, texts, bench.clock};
     Burst burst{tool.sessions(), prompter, texts, bench.clock};
 };
 
